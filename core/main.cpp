@@ -1,0 +1,9 @@
+#include "core/startup.h"
+#include "resources/show_resources.h"
+
+int main(int argc, char** argv)
+{
+    const ResourceBlock project = projectDataResource();
+    const ResourceBlock module = moduleResource();
+    return showMain(argc, argv, {project.data, project.size, module.data, module.size});
+}

@@ -1,0 +1,59 @@
+#include "core/object_kinds.h"
+
+#include <iterator>
+
+#include "core/timeline.h"
+
+namespace {
+
+// A kind whose own behaviour has not been built behaves as the bare base.
+ProjectObject* createBareObject() { return new ProjectObject(); }
+
+const char* noTrackName(uint8_t) { return nullptr; }
+int noTrackId(std::string_view) { return -1; }
+
+const TrackName timelineTracks[] = {
+    {0, "Scene"},
+};
+const char* timelineTrackName(uint8_t id) { return findTrackName(timelineTracks, std::size(timelineTracks), id); }
+int timelineTrackId(std::string_view name) { return findTrackId(timelineTracks, std::size(timelineTracks), name); }
+
+const ObjectKind kinds[SECTION_COUNT] = {
+    {SectionKind::Texture, "texture", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Mesh, "mesh", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Light, "light", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Scene, "scene", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Timeline, "timeline", nullptr, timelineTrackName, timelineTrackId},
+    {SectionKind::ParticleSystem, "particles", createBareObject, noTrackName, noTrackId},
+};
+
+}  // namespace
+
+const ObjectKind& objectKind(SectionKind section) { return kinds[static_cast<int>(section)]; }
+
+const ObjectKind* findObjectKind(std::string_view keyword)
+{
+    for (const ObjectKind& kind : kinds)
+        if (keyword == kind.keyword) return &kind;
+    return nullptr;
+}
+
+ProjectObject* createObjectOfKind(SectionKind section)
+{
+    const ObjectKind& kind = objectKind(section);
+    return kind.create ? kind.create() : nullptr;
+}
+
+const char* findTrackName(const TrackName* table, size_t count, uint8_t id)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (table[i].id == id) return table[i].name;
+    return nullptr;
+}
+
+int findTrackId(const TrackName* table, size_t count, std::string_view name)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (name == table[i].name) return table[i].id;
+    return -1;
+}

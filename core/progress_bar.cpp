@@ -1,0 +1,50 @@
+#include "core/progress_bar.h"
+
+#include "core/numeric.h"
+#include "core/settings.h"
+#include "platform/glimp.h"
+#include "render/gl_context.h"
+#include "render/texture_units.h"
+
+void drawProgress(int percent)
+{
+    const float sx = static_cast<float>(screenWidth) / 400.0f;
+    const float sy = static_cast<float>(screenHeight) / 300.0f;
+    const int fill = truncToInt32(static_cast<float>(percent) * 3.17f * sx);
+    auto px = [&](float reference) { return truncToInt32(reference * sx); };
+    auto py = [&](float reference) { return truncToInt32(reference * sy); };
+
+    glViewport(0, 0, screenWidth, screenHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    setTextureUnits(false, false);
+    if (shadersAvailable) glExt.glUseProgramObjectARB(0);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glColor3ub(100, 80, 60);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glBegin(GL_LINE_LOOP);
+    glVertex2i(px(40), py(80));
+    glVertex2i(px(360), py(80));
+    glVertex2i(px(370), py(90));
+    glVertex2i(px(50), py(90));
+    glEnd();
+
+    glBegin(GL_QUADS);
+    glColor3ub(40, 40, 40);
+    glVertex2i(px(43), py(82));
+    glVertex2i(px(43) + fill, py(82));
+    glColor3ub(255, 150, 100);
+    glVertex2i(px(50) + fill, py(89));
+    glVertex2i(px(50), py(89));
+    glEnd();
+
+    glFlush();
+    GLimp_SwapBuffers();
+}

@@ -1,0 +1,47 @@
+// The base of every project object kind: an activity interval, two track
+// lists and the thirteen operations through which the loader, the build
+// pass, the per-frame update and the renderer drive all kinds alike.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "core/object_list.h"
+#include "core/track.h"
+
+constexpr uint32_t DESTROY_FREE = 1;  // destroy(flags): also free the object's block
+
+class ProjectObject {
+public:
+    float startTime = 0.0f;  // seconds; first moment of activity
+    float endTime = 0.0f;    // seconds; last moment of activity
+    ObjectList<AnimTrack> paramTracks;
+    ObjectList<AnimTrack> buildTracks;
+
+    ProjectObject() = default;
+    ProjectObject(const ProjectObject&) = delete;
+    ProjectObject& operator=(const ProjectObject&) = delete;
+
+    // The operations, in their fixed slot order (0 to 12).
+    virtual int copyToWorkspace() { return 0; }
+    virtual int copyFromWorkspace() { return 0; }
+    virtual int applyTrack(AnimTrack& track) { return 0; }
+    virtual int build() { return 0; }
+    virtual int reserved() { return 0; }
+    virtual void clearContent() {}
+    virtual void upload() {}
+    virtual void unload() {}
+    virtual void draw() {}
+    virtual void applyParamTracks();
+    virtual void applyBuildTracks();
+    virtual void animate(float time, float elapsed);
+    virtual void destroy(uint32_t flags);
+
+    // Objects live in engine heap blocks, zero-filled before construction.
+    static void* operator new(size_t size);
+    static void operator delete(void* address);
+
+protected:
+    virtual ~ProjectObject();  // clears paramTracks, then buildTracks
+};
+
+void releaseListItem(ProjectObject* object);

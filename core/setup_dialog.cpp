@@ -1,0 +1,70 @@
+#include "core/setup_dialog.h"
+
+#include <iterator>
+
+#include "core/settings.h"
+#include "resources/font_resources.h"
+
+namespace {
+
+// Controls in template order, positions in dialog units.
+const DialogControl setupControls[] = {
+    {ID_FULLSCREEN, DialogControlKind::CheckBox, "Fullscreen", 72, 54, 48, 8, true},
+    {ID_RUN, DialogControlKind::DefaultButton, "Run", 72, 18, 48, 13, true},
+    {ID_EXIT, DialogControlKind::PushButton, "Exit", 72, 35, 48, 13, true},
+    {-1, DialogControlKind::Label, "If you really want it", 5, 3, 117, 10, false},
+    {-1, DialogControlKind::GroupBox, "Resolution", 7, 15, 61, 48, false},
+    {ID_RES_640, DialogControlKind::RadioButton, "640 x 480", 11, 27, 48, 8, false},
+    {ID_RES_800, DialogControlKind::RadioButton, "800 x 600", 11, 38, 48, 8, false},
+    {ID_RES_1024, DialogControlKind::RadioButton, "1024 x 768", 11, 50, 52, 8, false},
+};
+
+struct ResolutionChoice {
+    int controlId;
+    int32_t width, height;
+};
+// Looked at in this order; the first checked one wins.
+const ResolutionChoice resolutionChoices[] = {
+    {ID_RES_640, 640, 480},
+    {ID_RES_800, 800, 600},
+    {ID_RES_1024, 1024, 768},
+};
+
+}  // namespace
+
+const DialogTemplate& setupDialogTemplate()
+{
+    static DialogTemplate dialog = {128,
+                                    70,
+                                    setupControls,
+                                    static_cast<int>(std::size(setupControls)),
+                                    dialogFontResource().data,
+                                    dialogFontResource().size};
+    return dialog;
+}
+
+bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
+{
+    switch (message) {
+    case DialogMessage::InitDialog: Dialog_SetChecked(dialog, ID_RES_640, true); return false;
+    case DialogMessage::Close: Dialog_End(dialog, 0); return false;
+    case DialogMessage::Command:
+        if (controlId == ID_RUN) {
+            // With no choice checked the stored resolution stays.
+            for (const ResolutionChoice& choice : resolutionChoices)
+                if (Dialog_IsChecked(dialog, choice.controlId)) {
+                    screenWidth = choice.width;
+                    screenHeight = choice.height;
+                    break;
+                }
+            if (Dialog_IsChecked(dialog, ID_FULLSCREEN)) fullScreen = 1;
+            Dialog_End(dialog, 1);
+            return true;
+        }
+        if (controlId == ID_EXIT) Dialog_End(dialog, 0);
+        return false;
+    }
+    return false;
+}
+
+intptr_t runSetupDialog() { return Sys_RunDialog(setupDialogTemplate(), setupDialogProc); }

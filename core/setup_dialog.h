@@ -1,0 +1,24 @@
+// The setup dialog: resolution and window mode, asked before anything else.
+#pragma once
+#include <cstdint>
+
+#include "platform/dialog.h"
+
+enum SetupControlId : int {
+    ID_FULLSCREEN = 1000,
+    ID_RUN = 1001,
+    ID_RES_640 = 1002,
+    ID_EXIT = 1003,
+    ID_RES_800 = 1004,
+    ID_RES_1024 = 1005,
+};
+
+const DialogTemplate& setupDialogTemplate();
+
+// The dialog's procedure: checks "640 x 480" at start; Run stores the
+// resolution and window mode and ends with 1; Exit and a close request end
+// with 0; everything else (the cancel that Escape sends) is ignored.
+bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId);
+
+// Shows the dialog; its result: 1 Run, 0 Exit or closed, -1 not shown.
+intptr_t runSetupDialog();

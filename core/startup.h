@@ -1,0 +1,15 @@
+// Start-up, main loop and shutdown, and the headless run modes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct EmbeddedData {
+    const uint8_t* project;
+    size_t projectSize;
+    const uint8_t* module;
+    size_t moduleSize;
+};
+
+// The program: parses the command line and runs the chosen mode. Returns
+// the process exit code.
+int showMain(int argc, const char* const* argv, const EmbeddedData& embedded);

@@ -1,0 +1,36 @@
+// The graphics platform boundary: the one output window with its OpenGL
+// context (SDL2), or a headless context of the same kind (EGL on Mesa's
+// surfaceless platform) for tests and captures; display mode, cursor,
+// window events, the Escape key and the message box.
+#pragma once
+
+// Full screen: asks for the display mode width x height at 32 bits per
+// pixel for the window created next. False when the display has no such
+// mode; the window is then created windowed at that size.
+bool GLimp_ChangeDisplayMode(int width, int height);
+// Restores the display mode (whether or not it was changed).
+void GLimp_RestoreDisplayMode();
+void GLimp_ShowCursor(bool show);
+
+// A borderless top-most window at (0, 0) of the given size, with a
+// double-buffered desktop OpenGL compatibility context made current.
+bool GLimp_CreateWindow(int width, int height);
+// A headless context with a width x height default framebuffer, made current.
+bool GLimp_CreateHeadless(int width, int height);
+bool GLimp_IsHeadless();
+
+// Entry points are fetched by name from the current context.
+void* GLimp_GetProcAddress(const char* name);
+void GLimp_SwapBuffers();
+
+// Takes one pending window event and handles it; false when none is pending.
+bool GLimp_DispatchMessage();
+// Escape is down now, or was pressed since the last query.
+bool GLimp_EscapeState();
+
+// Releases the context; then the window.
+void GLimp_DestroyContext();
+void GLimp_DestroyWindow();
+
+// A modal message box with one OK button; headless, the text goes to stderr.
+void Sys_MessageBox(const char* caption, const char* text);

@@ -1,0 +1,11 @@
+// Fonts assembled into the executable.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct ResourceBlock {
+    const uint8_t* data;
+    size_t size;
+};
+
+ResourceBlock dialogFontResource();  // the setup dialog's texts

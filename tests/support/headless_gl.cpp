@@ -1,0 +1,24 @@
+#include "tests/support/headless_gl.h"
+
+#include "core/settings.h"
+#include "platform/glimp.h"
+#include "render/gl_context.h"
+
+bool useHeadlessGl(int width, int height)
+{
+    static int state = 0;  // 0 untried, 1 ready, -1 unavailable
+    if (state == 0) {
+        screenWidth = width;
+        screenHeight = height;
+        state = GLimp_CreateHeadless(width, height) && initGraphics() ? 1 : -1;
+    }
+    return state == 1;
+}
+
+Pixel readPixel(int x, int y)
+{
+    Pixel pixel{};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
+    return pixel;
+}
