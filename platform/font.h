@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct FontFace;
 
@@ -21,3 +22,16 @@ struct GlyphBitmap {
 bool Font_RenderGlyph(FontFace* face, int pixelHeight, uint32_t code, GlyphBitmap* glyph);
 // Ascender and descender (negative) in pixels at `pixelHeight`.
 void Font_LineMetrics(FontFace* face, int pixelHeight, float* ascender, float* descender);
+
+// One glyph's outline in em units (the em height is 1, y up), its curves
+// flattened to line segments that stray at most `deviation` from them. Each
+// contour closes on its own (its last point joins its first) and runs
+// counter-clockwise around filled area, whatever the font's own convention.
+struct GlyphOutline {
+    std::vector<std::vector<float>> contours;  // x, y pairs
+    float advance = 0;  // em units the pen moves on
+};
+
+// False when the face cannot load the glyph. A code that the font does not
+// map yields the font's missing-glyph outline.
+bool Font_GlyphOutline(FontFace* face, uint32_t code, float deviation, GlyphOutline* outline);

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "core/memory.h"
 #include "platform/glimp.h"
+#include "render/fonts.h"
 
 GlExtensions glExt;
 uint8_t shadersAvailable = 0;
@@ -85,10 +87,15 @@ bool initGraphics()
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
+
+    captionFont = memNew<BitmapFont>();
+    captionFont->create();
     return true;
 }
 
 void shutdownGraphics()
 {
+    memDelete(captionFont);  // its 96 lists go with it
+    captionFont = nullptr;
     GLimp_DestroyContext();
 }

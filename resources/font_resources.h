@@ -9,3 +9,5 @@ struct ResourceBlock {
 };
 
 ResourceBlock dialogFontResource();  // the setup dialog's texts
+ResourceBlock captionFontResource();  // captions over the frame: heavy, condensed
+ResourceBlock outlineFontResource();  // extruded 3D text: heavy

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/glimp.h"
+#include "render/gl_context.h"
+#include "render/shader_program.h"
+#include "tests/support/headless_gl.h"
+
+namespace {
+
+class ShaderProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
+        if (!shadersAvailable) GTEST_SKIP() << "no shading language";
+    }
+    void TearDown() override
+    {
+        releaseProgram(shader);
+        unuseProgram();
+    }
+
+    static GLhandleARB currentProgram()
+    {
+        auto getHandle = reinterpret_cast<PFNGLGETHANDLEARBPROC>(GLimp_GetProcAddress("glGetHandleARB"));
+        return getHandle(GL_PROGRAM_OBJECT_ARB);
+    }
+    static bool isProgram(uint32_t handle)
+    {
+        auto isProgramFn = reinterpret_cast<PFNGLISPROGRAMPROC>(GLimp_GetProcAddress("glIsProgram"));
+        return isProgramFn(handle) == GL_TRUE;
+    }
+    static std::string infoLog(uint32_t handle)
+    {
+        char log[1024] = {};
+        GLsizei length = 0;
+        glExt.glGetInfoLogARB(handle, sizeof log, &length, log);
+        return log;
+    }
+    static GLint parameter(uint32_t handle, GLenum name)
+    {
+        GLint value = 0;
+        glExt.glGetObjectParameterivARB(handle, name, &value);
+        return value;
+    }
+
+    ShaderProgram shader;
+    uint8_t shaderOn = 0;
+};
+
+TEST_F(ShaderProgramTest, EveryKindCompilesAndLinksWithoutAnyLog)
+{
+    for (int32_t kind = 1; kind <= 4; ++kind) {
+        SCOPED_TRACE(kind);
+        selectShaderKind(shader, shaderOn, kind);
+        ASSERT_NE(shader.program, 0u);
+        EXPECT_EQ(shaderOn, 1);
+        EXPECT_EQ(parameter(shader.vertexShader, GL_OBJECT_COMPILE_STATUS_ARB), GL_TRUE);
+        EXPECT_EQ(parameter(shader.fragmentShader, GL_OBJECT_COMPILE_STATUS_ARB), GL_TRUE);
+        EXPECT_EQ(infoLog(shader.vertexShader), "");
+        EXPECT_EQ(infoLog(shader.fragmentShader), "");
+        EXPECT_EQ(parameter(shader.program, GL_OBJECT_LINK_STATUS_ARB), GL_TRUE);
+        EXPECT_EQ(currentProgram(), shader.program) << "a fresh build is left current";
+    }
+}
+
+TEST_F(ShaderProgramTest, TangentAttributesAndSamplersAreBoundToTheirSlots)
+{
+    auto getAttrib = reinterpret_cast<PFNGLGETATTRIBLOCATIONARBPROC>(GLimp_GetProcAddress("glGetAttribLocationARB"));
+    auto getUniform = reinterpret_cast<PFNGLGETUNIFORMIVARBPROC>(GLimp_GetProcAddress("glGetUniformivARB"));
+    selectShaderKind(shader, shaderOn, static_cast<int32_t>(ShaderKind::BumpFresnel));
+    EXPECT_EQ(getAttrib(shader.program, "mTangent"), 10);
+    EXPECT_EQ(getAttrib(shader.program, "mBinormal"), 11);
+    GLint unit = -1;
+    getUniform(shader.program, glExt.glGetUniformLocationARB(shader.program, "tex0"), &unit);
+    EXPECT_EQ(unit, 0);
+    getUniform(shader.program, glExt.glGetUniformLocationARB(shader.program, "tex1"), &unit);
+    EXPECT_EQ(unit, 1);
+}
+
+TEST_F(ShaderProgramTest, TheSameKindBuildsOnce)
+{
+    selectShaderKind(shader, shaderOn, 1);
+    const ShaderProgram first = shader;
+    unuseProgram();
+    selectShaderKind(shader, shaderOn, 1);
+    EXPECT_EQ(shader.program, first.program);
+    EXPECT_EQ(shader.vertexShader, first.vertexShader);
+    EXPECT_EQ(shader.fragmentShader, first.fragmentShader);
+    EXPECT_EQ(currentProgram(), 0u) << "a rebuild would have made its program current";
+}
+
+TEST_F(ShaderProgramTest, KindZeroDeletesAllThreeObjectsAndABuildFollowsOnReturn)
+{
+    selectShaderKind(shader, shaderOn, 2);
+    const uint32_t oldProgram = shader.program;
+    ASSERT_TRUE(isProgram(oldProgram));
+    unuseProgram();  // a current program lingers until it is replaced
+
+    selectShaderKind(shader, shaderOn, 0);
+    EXPECT_EQ(shader.program, 0u);
+    EXPECT_EQ(shader.vertexShader, 0u);
+    EXPECT_EQ(shader.fragmentShader, 0u);
+    EXPECT_EQ(shader.vertexSource, nullptr);
+    EXPECT_EQ(shader.fragmentSource, nullptr);
+    EXPECT_EQ(shaderOn, 0);
+    EXPECT_FALSE(isProgram(oldProgram));
+
+    selectShaderKind(shader, shaderOn, 2);
+    EXPECT_NE(shader.program, 0u);
+    EXPECT_EQ(shaderOn, 1);
+    EXPECT_EQ(shader.vertexSource, shaderSourcesOf(2).vertex);
+}
+
+TEST_F(ShaderProgramTest, KindsShareTextsOnlyThroughTheTable)
+{
+    // The pairs are distinct texts, and identity decides a rebuild.
+    for (int32_t a = 1; a <= 4; ++a)
+        for (int32_t b = a + 1; b <= 4; ++b) {
+            EXPECT_NE(shaderSourcesOf(a).vertex, shaderSourcesOf(b).vertex);
+            EXPECT_NE(shaderSourcesOf(a).fragment, shaderSourcesOf(b).fragment);
+        }
+    EXPECT_EQ(shaderSourcesOf(0).vertex, nullptr);
+    // Each text keeps its statements on one line after the version line.
+    for (int32_t kind = 1; kind <= 4; ++kind)
+        for (const char* text : {shaderSourcesOf(kind).vertex, shaderSourcesOf(kind).fragment}) {
+            const char* afterVersion = std::strchr(text, '\n');
+            ASSERT_NE(afterVersion, nullptr);
+            EXPECT_EQ(std::strchr(afterVersion + 1, '\n'), nullptr);
+            EXPECT_NE(std::strchr(afterVersion + 1, '\t'), nullptr);
+        }
+}
+
+TEST_F(ShaderProgramTest, UnknownKindChangesNothing)
+{
+    selectShaderKind(shader, shaderOn, 3);
+    const ShaderProgram before = shader;
+    selectShaderKind(shader, shaderOn, 5);
+    selectShaderKind(shader, shaderOn, -1);
+    EXPECT_EQ(shader.program, before.program);
+    EXPECT_EQ(shader.vertexSource, before.vertexSource);
+    EXPECT_EQ(shaderOn, 1);
+}
+
+TEST_F(ShaderProgramTest, UseBindsTheProgramOnlyWhenTheMaterialHasOne)
+{
+    selectShaderKind(shader, shaderOn, 1);
+    unuseProgram();
+    useProgram(shader, 1);
+    EXPECT_EQ(currentProgram(), shader.program);
+    useProgram(shader, 0);
+    EXPECT_EQ(currentProgram(), 0u);
+    useProgram(shader, 1);
+    unuseProgram();
+    EXPECT_EQ(currentProgram(), 0u);
+}
+
+TEST_F(ShaderProgramTest, WithoutTheShadingLanguageTextsAreRecordedButNothingIsBuilt)
+{
+    shadersAvailable = 0;
+    selectShaderKind(shader, shaderOn, 4);
+    EXPECT_EQ(shaderOn, 1);
+    EXPECT_EQ(shader.vertexSource, shaderSourcesOf(4).vertex);
+    EXPECT_EQ(shader.fragmentSource, shaderSourcesOf(4).fragment);
+    EXPECT_EQ(shader.program, 0u);
+    useProgram(shader, shaderOn);  // does nothing, does not crash
+    shadersAvailable = 1;
+    EXPECT_EQ(currentProgram(), 0u);
+}
+
+TEST_F(ShaderProgramTest, ReleaseForgetsEverything)
+{
+    selectShaderKind(shader, shaderOn, 4);
+    const uint32_t program = shader.program;
+    unuseProgram();
+    releaseProgram(shader);
+    EXPECT_EQ(shader.program | shader.vertexShader | shader.fragmentShader, 0u);
+    EXPECT_EQ(shader.vertexSource, nullptr);
+    EXPECT_EQ(shader.fragmentSource, nullptr);
+    EXPECT_FALSE(isProgram(program));
+    releaseProgram(shader);  // a second release is harmless
+}
+
+}  // namespace
