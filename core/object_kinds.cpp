@@ -3,6 +3,8 @@
 #include <iterator>
 
 #include "core/timeline.h"
+#include "texture/operators.h"
+#include "texture/texture.h"
 
 namespace {
 
@@ -12,6 +14,11 @@ ProjectObject* createBareObject() { return new ProjectObject(); }
 const char* noTrackName(uint8_t) { return nullptr; }
 int noTrackId(std::string_view) { return -1; }
 
+// Every track of a texture is a build step, named after its operator.
+ProjectObject* createTexture() { return new Texture(); }
+const char* textureTrackName(uint8_t id) { return textureOperatorName(id); }
+int textureTrackId(std::string_view name) { return textureOperatorId(name); }
+
 const TrackName timelineTracks[] = {
     {0, "Scene"},
 };
@@ -19,7 +26,7 @@ const char* timelineTrackName(uint8_t id) { return findTrackName(timelineTracks,
 int timelineTrackId(std::string_view name) { return findTrackId(timelineTracks, std::size(timelineTracks), name); }
 
 const ObjectKind kinds[SECTION_COUNT] = {
-    {SectionKind::Texture, "texture", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Texture, "texture", createTexture, textureTrackName, textureTrackId},
     {SectionKind::Mesh, "mesh", createBareObject, noTrackName, noTrackId},
     {SectionKind::Light, "light", createBareObject, noTrackName, noTrackId},
     {SectionKind::Scene, "scene", createBareObject, noTrackName, noTrackId},

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/object_kinds.h"
+#include "core/project_reader.h"
+#include "core/timeline.h"
+#include "render/gl.h"
+#include "tests/support/headless_gl.h"
+#include "tests/texture/texture_steps.h"
+#include "tools/project_source.h"
+
+namespace {
+
+using TextureObject = GeneratorTest;
+
+std::vector<uint8_t> downloadRgba(const Texture& texture)
+{
+    std::vector<uint8_t> rgba(static_cast<size_t>(texture.size) * texture.size * 4);
+    texture.bind();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+GLint boundLevelWidth()
+{
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
+TEST_F(TextureObject, StartsAt256TransparentBlackWithNothingOnTheCard)
+{
+    OwnedTexture texture;
+    EXPECT_EQ(texture->size, 256);
+    EXPECT_EQ(texture->glTexture, 0u);
+    ASSERT_NE(texture->pixels, nullptr);
+    for (int i = 0; i < 256 * 256; ++i) ASSERT_EQ(texture->pixels[i], 0u) << i;
+}
+
+TEST_F(TextureObject, ResizingKeepsTheImageOnlyAtTheSameSize)
+{
+    OwnedTexture texture;
+    texture->pixels[7] = 0x12345678;
+    texture->setSize(256);
+    EXPECT_EQ(texture->pixels[7], 0x12345678u);
+    texture->setSize(64);
+    EXPECT_EQ(texture->size, 64);
+    for (int i = 0; i < 64 * 64; ++i) ASSERT_EQ(texture->pixels[i], 0u);
+    texture->pixels[3] = 1;
+    texture->setSize(512);  // larger: still a fresh, zero image
+    for (int i = 0; i < 512 * 512; ++i) ASSERT_EQ(texture->pixels[i], 0u);
+}
+
+TEST_F(TextureObject, SizesOutsideThePowersOfTwoFrom2To512AreBroughtIntoRange)
+{
+    const struct {
+        int32_t asked, given;
+    } cases[] = {{300, 256}, {511, 256}, {1000, 512}, {513, 512}, {1, 2}, {0, 2}, {-64, 2}, {3, 2}, {INT32_MIN, 2}};
+    for (const auto& c : cases) {
+        OwnedTexture texture;
+        texture->setSize(c.asked);
+        EXPECT_EQ(texture->size, c.given) << c.asked;
+        texture->pixels[c.given * c.given - 1] = 5;  // the whole block is there
+    }
+    // A SetSize step that is not a number resizes to 2 as well, and the
+    // following steps stay inside the image.
+    OwnedTexture texture;
+    addStep(*texture, TextureOp::SetSize, {NAN});
+    addStep(*texture, TextureOp::Fill, {255, 255, 255, 255});
+    texture->applyBuildTracks();
+    EXPECT_EQ(texture->size, 2);
+    EXPECT_EQ(texture->pixels[3], 0xFFFFFFFFu);
+}
+
+TEST_F(TextureObject, ASizeStepDiscardsWhatWasDrawnUnlessTheSizeStays)
+{
+    OwnedTexture texture;
+    addStep(*texture, TextureOp::Fill, {10, 20, 30, 40});
+    addStep(*texture, TextureOp::SetSize, {256});  // same size: the image stays
+    texture->applyBuildTracks();
+    EXPECT_EQ(texture->pixels[100], argb(40, 10, 20, 30));
+
+    OwnedTexture resized;
+    addStep(*resized, TextureOp::Fill, {10, 20, 30, 40});
+    addStep(*resized, TextureOp::SetSize, {32.9f});  // truncated to 32
+    resized->applyBuildTracks();
+    EXPECT_EQ(resized->size, 32);
+    for (int i = 0; i < 32 * 32; ++i) ASSERT_EQ(resized->pixels[i], 0u);
+}
+
+TEST_F(TextureObject, StepsRunAtTheTexturesOwnSizeWithTheApplyBitOnly)
+{
+    OwnedTexture small;
+    addStep(*small, TextureOp::SetSize, {64});
+    addStep(*small, TextureOp::Rectangle, {0, 0, 0, 127, 127, 0, 255, 0, 0});  // the top-left quarter
+    AnimTrack& skipped = addStep(*small, TextureOp::Invert, {});
+    skipped.flags &= ~TRACK_APPLY;
+    small->applyBuildTracks();
+    EXPECT_EQ(generator.genSize, 64);
+    EXPECT_EQ(small->pixels[31 * 64 + 31], argb(255, 255, 0, 0));
+    EXPECT_EQ(small->pixels[32 * 64 + 31], 0u);
+    EXPECT_EQ(small->pixels[31 * 64 + 32], 0u);
+}
+
+TEST_F(TextureObject, ClearContentAndTheWorkspaceCopies)
+{
+    OwnedTexture texture;
+    texture->setSize(4);
+    for (int i = 0; i < 16; ++i) texture->pixels[i] = 100 + i;
+    texture->copyToWorkspace();
+    texture->clearContent();
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(texture->pixels[i], 0u);
+    EXPECT_EQ(textureWorkspace()[15], 115u);
+    textureWorkspace()[0] = 7;
+    texture->copyFromWorkspace();
+    EXPECT_EQ(texture->pixels[0], 7u);
+    EXPECT_EQ(texture->pixels[15], 115u);
+}
+
+TEST_F(TextureObject, AnEmptyProgramUploadsA256TransparentBlackTexture)
+{
+    ASSERT_TRUE(useHeadlessGl());
+    OwnedTexture texture;
+    texture->build();
+    ASSERT_NE(texture->glTexture, 0u);
+    EXPECT_TRUE(glIsTexture(texture->glTexture));
+    texture->bind();
+    EXPECT_EQ(boundLevelWidth(), 256);
+    for (uint8_t byte : downloadRgba(*texture)) ASSERT_EQ(byte, 0);
+    GLint filter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    EXPECT_EQ(filter, GL_LINEAR);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+    EXPECT_EQ(filter, GL_LINEAR);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &filter);
+    EXPECT_EQ(filter, GL_REPEAT);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &filter);
+    EXPECT_EQ(filter, GL_TRUE);
+}
+
+TEST_F(TextureObject, UploadsThePixelWordAsRgbaWithRowZeroFirst)
+{
+    ASSERT_TRUE(useHeadlessGl());
+    OwnedTexture texture;
+    texture->setSize(2);
+    texture->pixels[0] = 0x80FF0000;  // alpha 128, red 255
+    texture->pixels[3] = 0x01020304;
+    texture->upload();
+    const std::vector<uint8_t> rgba = downloadRgba(*texture);
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 0, 0, 128, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 4, 1}));
+}
+
+TEST_F(TextureObject, UploadingAgainReplacesTheFirstTexture)
+{
+    ASSERT_TRUE(useHeadlessGl());
+    OwnedTexture texture;
+    texture->upload();
+    const uint32_t first = texture->glTexture;
+    texture->upload();
+    ASSERT_NE(first, texture->glTexture);  // names are not reused at once
+    EXPECT_FALSE(glIsTexture(first));
+    EXPECT_TRUE(glIsTexture(texture->glTexture));
+    const uint32_t second = texture->glTexture;
+    texture->unload();
+    EXPECT_EQ(texture->glTexture, 0u);
+    EXPECT_FALSE(glIsTexture(second));
+    texture->unload();  // nothing left to delete
+    EXPECT_EQ(texture->glTexture, 0u);
+}
+
+TEST(GlowTexture, Is128TransparentBlackOnTheCard)
+{
+    ASSERT_TRUE(useHeadlessGl());
+    ASSERT_NE(glowTexture, nullptr);
+    EXPECT_EQ(glowTexture->size, 128);
+    ASSERT_NE(glowTexture->glTexture, 0u);
+    glowTexture->bind();
+    EXPECT_EQ(boundLevelWidth(), 128);
+}
+
+TEST_F(TextureObject, TheLoaderCreatesTexturesAndTextureAtFindsThem)
+{
+    ProjectBuilder project;
+    project.add(SectionKind::Texture).build(static_cast<uint8_t>(TextureOp::Fill), {1, 2, 3, 4});
+    project.add(SectionKind::Texture).build(static_cast<uint8_t>(TextureOp::SetSize), {32});
+    const std::vector<uint8_t> bytes = project.bytes();
+    ObjectRegistry registry;
+    Timeline timeline;
+    ProjectStream stream(bytes.data(), bytes.size());
+    ASSERT_EQ(loadProject(stream, registry, timeline), 2) << stream.error();
+
+    EXPECT_EQ(textureAt(0), nullptr);  // no running show yet
+    theRegistry = &registry;
+    ASSERT_NE(textureAt(1), nullptr);
+    EXPECT_EQ(textureAt(2), nullptr);
+    EXPECT_EQ(textureAt(-1), nullptr);
+    textureAt(0)->applyBuildTracks();
+    textureAt(1)->applyBuildTracks();
+    EXPECT_EQ(textureAt(0)->pixels[0], argb(4, 1, 2, 3));
+    EXPECT_EQ(textureAt(1)->size, 32);
+    theRegistry = nullptr;
+}
+
+TEST(TextureKind, ProjectSourcesNameStepsAfterTheOperatorTable)
+{
+    const ObjectKind& kind = objectKind(SectionKind::Texture);
+    EXPECT_EQ(kind.trackId("Fill"), 0);
+    EXPECT_EQ(kind.trackId("NormalMap"), 20);
+    EXPECT_EQ(kind.trackId("SetSize"), 22);
+    EXPECT_EQ(kind.trackId("fill"), -1);
+    EXPECT_STREQ(kind.trackName(11), "Twirl");
+    EXPECT_EQ(kind.trackName(23), nullptr);
+    for (int id = 0; id < TEXTURE_OPERATOR_COUNT; ++id)
+        EXPECT_EQ(kind.trackId(kind.trackName(static_cast<uint8_t>(id))), id);
+
+    ProjectBuilder project;
+    std::string error;
+    ASSERT_TRUE(parseProjectSource("texture\n  build Fill 255 0 0 255 mode=3 smooth\n  build Load 2 mode=7\n",
+                                   "t.proj", project, error))
+        << error;
+    const auto& steps = project.objects()[0].buildTracks;
+    EXPECT_EQ(steps[0].flags, TRACK_APPLY | STEP_SMOOTH | (3u << 8) | 0u);
+    EXPECT_EQ(steps[0].value[0], 255.0f);
+    EXPECT_EQ(steps[1].flags, TRACK_APPLY | (7u << 8) | 16u);
+
+    ProjectObject* object = createObjectOfKind(SectionKind::Texture);
+    EXPECT_NE(dynamic_cast<Texture*>(object), nullptr);
+    object->destroy(DESTROY_FREE);
+}
+
+}  // namespace

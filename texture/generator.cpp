@@ -1,0 +1,152 @@
+#include "texture/generator.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/numeric.h"
+#include "texture/operators.h"
+#include "texture/pixel.h"
+
+GeneratorState generator;
+
+namespace {
+
+// Static for the whole run; steps never allocate.
+struct GeneratorBuffers {
+    uint32_t scratch[MAX_TEXTURE_PIXELS];
+    uint32_t slots[STORE_SLOTS][MAX_TEXTURE_PIXELS];
+    uint8_t lattice[MAX_TEXTURE_PIXELS];
+    float blurWeights[BLUR_TABLE];
+    int32_t blurTaps[BLUR_TABLE];
+};
+GeneratorBuffers buffers;
+
+// Per channel, for the blend modes that work on bytes.
+template <class ChannelRule>
+void combineChannels(uint32_t* image, const uint32_t* source, int32_t count, bool exchangeRedBlue, ChannelRule rule)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t d = image[i], s = source[i];
+        uint32_t c[4];
+        for (int k = 0; k < 4; ++k) c[k] = rule(channelOf(d, k), channelOf(s, k)) & 0xFFu;
+        if (exchangeRedBlue) std::swap(c[0], c[2]);
+        image[i] = packChannels(c);
+    }
+}
+
+}  // namespace
+
+uint32_t* scratchImage() { return buffers.scratch; }
+uint32_t* storeSlot(int32_t slot) { return slot >= 0 && slot < STORE_SLOTS ? buffers.slots[slot] : nullptr; }
+uint8_t* noiseLattice() { return buffers.lattice; }
+float* blurWeights() { return buffers.blurWeights; }
+int32_t* blurTaps() { return buffers.blurTaps; }
+
+int32_t normaliseTextureSize(int32_t n)
+{
+    if (n <= MIN_TEXTURE_SIZE) return MIN_TEXTURE_SIZE;
+    if (n >= MAX_TEXTURE_SIZE) return MAX_TEXTURE_SIZE;
+    int32_t size = MIN_TEXTURE_SIZE;
+    while (size * 2 <= n) size *= 2;
+    return size;
+}
+
+void setGeneratorSize(int32_t size)
+{
+    const int32_t w = normaliseTextureSize(size);
+    generator.genSize = w;
+    generator.genCount = w * w;
+    generator.genBytes = 4 * w * w;
+    generator.genInvSize = 1.0f / static_cast<float>(w);
+    uint8_t log2 = 1;
+    for (int32_t a = 2; a < w; a *= 2) ++log2;
+    generator.genLog2 = log2;
+}
+
+float nextRandom()
+{
+    // Only the low 15 bits of the product matter, so 32-bit wrap-around is exact.
+    const uint32_t seed = static_cast<uint32_t>(generator.randomSeed) * 15625u + 1u;
+    generator.randomSeed = static_cast<int32_t>(seed & 0x7FFFu);
+    // 32678, not 32768: results run slightly above 1.
+    return static_cast<float>(generator.randomSeed) / 32678.0f;
+}
+
+void resetGenerator()
+{
+    generator = GeneratorState();
+    std::memset(&buffers, 0, sizeof buffers);
+}
+
+int32_t stepInt(const AnimTrack& track, int index) { return truncToInt32(track.value[index]); }
+
+uint32_t edgeToPixels(int32_t c) { return (static_cast<uint32_t>(c) << generator.genLog2) >> 8; }
+
+void combine(uint32_t* image, const uint32_t* source, uint32_t mode)
+{
+    const int32_t n = generator.genCount;
+    switch (mode) {
+    case 0:
+        for (int32_t i = 0; i < n; ++i) image[i] |= source[i];
+        return;
+    case 1:
+        for (int32_t i = 0; i < n; ++i) image[i] ^= source[i];
+        return;
+    case 2:
+        for (int32_t i = 0; i < n; ++i) image[i] &= source[i];
+        return;
+    case 3:
+        combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return std::min(d + s, 255u); });
+        return;
+    case 4:
+        combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return d > s ? d - s : 0u; });
+        return;
+    case 5:
+        combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) {
+            const uint32_t p = d * s;
+            return p >= 32768 ? 0u : std::min(p, 255u);
+        });
+        return;
+    case 6:
+        combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return (d + s) / 2; });
+        return;
+    // From mode 7 on the result is written back with red and blue exchanged.
+    case 7:
+        combineChannels(image, source, n, true, [](uint32_t d, uint32_t s) { return std::min(d, s); });
+        return;
+    case 8:
+        combineChannels(image, source, n, true, [](uint32_t d, uint32_t s) { return std::max(d, s); });
+        return;
+    case 9:
+        combineChannels(image, source, n, true,
+                        [](uint32_t d, uint32_t s) { return (255u - (255u - d) * (255u - s)) & 0xFFu; });
+        return;
+    case 10:
+        combineChannels(image, source, n, true,
+                        [](uint32_t d, uint32_t s) { return d == 0 ? 0u : 255u - (255u - s) / d; });
+        return;
+    case 11:
+        combineChannels(image, source, n, true,
+                        [](uint32_t d, uint32_t s) { return d == 255 ? 255u : s / (255u - d); });
+        return;
+    default:
+        combineChannels(image, source, n, true, [](uint32_t d, uint32_t) { return d; });
+        return;
+    }
+}
+
+void runStep(uint32_t* image, const AnimTrack& track)
+{
+    generator.smooth = (track.flags & STEP_SMOOTH) ? 1 : 0;
+    generator.edgeMode = static_cast<int32_t>((track.flags >> STEP_EDGE_SHIFT) & 3u);
+    std::memset(buffers.scratch, 0, static_cast<size_t>(generator.genBytes));
+
+    const TextureOperator* op = findTextureOperator(track.id());
+    if (!op || !op->run) return;
+    if (op->drawsIntoScratch) {
+        op->run(buffers.scratch, track);
+        combine(image, buffers.scratch, (track.flags >> STEP_COMBINE_SHIFT) & 0xFFu);
+    } else {
+        op->run(image, track);
+    }
+}

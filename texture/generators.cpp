@@ -1,0 +1,238 @@
+// The generators: each draws a picture into the zeroed scratch image, which
+// runStep then blends into the texture. Everything outside a shape stays 0.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "texture/generator.h"
+#include "texture/operators.h"
+#include "texture/pixel.h"
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+
+// The hash of Grain and Sprinkle: h = nearest(sin(c) x h) x 20021 + 1. The
+// patterns in the data come from sines of integers up to 262144 evaluated
+// in 80-bit extended precision, so the sine and the product stay long double.
+inline int32_t grainHash(int32_t h, int64_t c)
+{
+    const long double product = std::sin(static_cast<long double>(c)) * static_cast<long double>(h);
+    return static_cast<int32_t>(static_cast<uint32_t>(roundToInt32(product)) * 20021u + 1u);
+}
+
+}  // namespace
+
+void runFill(uint32_t* target, const AnimTrack& track)
+{
+    const uint32_t word = packWord(stepInt(track, 3), stepInt(track, 0), stepInt(track, 1), stepInt(track, 2));
+    std::fill_n(target, generator.genCount, word);
+}
+
+void runRectangle(uint32_t* target, const AnimTrack& track)
+{
+    const int32_t c = stepInt(track, 6);
+    const uint32_t colour = packWord(c, c, stepInt(track, 7), stepInt(track, 8));
+    const uint32_t w = static_cast<uint32_t>(generator.genSize);
+
+    // Values 3 and 4 are the width and height minus one; a rectangle is cut
+    // at the right and bottom edges, never wrapped.
+    uint32_t height = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(stepInt(track, 4)) + 1u));
+    if (height == 0) return;
+    const uint32_t top = edgeToPixels(stepInt(track, 1));
+    if (top >= w) return;
+    if (top + height >= w) height = w - top;
+
+    uint32_t width = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(stepInt(track, 3)) + 1u));
+    if (width == 0) return;
+    const uint32_t left = edgeToPixels(stepInt(track, 0));
+    if (left >= w) return;
+    if (left + width >= w) width = w - left;
+
+    for (uint32_t y = top; y < top + height; ++y) std::fill_n(target + y * w + left, width, colour);
+}
+
+void runDisc(uint32_t* target, const AnimTrack& track)
+{
+    const float red = track.value[6], green = track.value[7], blue = track.value[8];
+    const int32_t alpha = truncToInt32((red + green + blue) / 3.0f);
+    const uint32_t colour = packWord(alpha, stepInt(track, 6), stepInt(track, 7), stepInt(track, 8));
+
+    const int64_t r = edgeToPixels(stepInt(track, 3));
+    if (r == 0) return;
+    const int64_t outer = r * r, inner = (r - 1) * (r - 1);
+    const int64_t cx = edgeToPixels(stepInt(track, 0)), cy = edgeToPixels(stepInt(track, 1));
+    const int64_t w = generator.genSize;
+    const int64_t x0 = std::max<int64_t>(cx - r, 0), x1 = std::min<int64_t>(cx + r, w);
+    const int64_t y0 = std::max<int64_t>(cy - r, 0), y1 = std::min<int64_t>(cy + r, w);
+    const bool soft = generator.smooth == 1;
+
+    for (int64_t y = y0; y < y1; ++y) {
+        for (int64_t x = x0; x < x1; ++x) {
+            const int64_t d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+            if (d2 >= outer) continue;
+            uint32_t word = colour;
+            if (soft && d2 > inner) {
+                // The one-pixel rim fades colour and alpha together.
+                const float f = static_cast<float>(r) - std::sqrt(static_cast<float>(d2));
+                word = packWord(roundToInt32(f * static_cast<float>(alpha)), roundToInt32(f * red),
+                                roundToInt32(f * green), roundToInt32(f * blue));
+            }
+            target[y * w + x] = word;
+        }
+    }
+}
+
+void runChecker(uint32_t* target, const AnimTrack& track)
+{
+    const uint32_t w = static_cast<uint32_t>(generator.genSize);
+    auto cell = [&](int index) {
+        const uint32_t c = edgeToPixels(stepInt(track, index));
+        return c == 0 ? 1u : c > w ? w : c;
+    };
+    const uint32_t cw = cell(0), ch = cell(1);
+
+    // The walk restarts the columns at the left edge of every row, so a cell
+    // width that does not divide W leaves a narrower last column.
+    uint32_t current = 0, rowValue = 0;
+    uint32_t columnLeft = cw, rowPixelsLeft = w, rowsLeft = ch;
+    for (int32_t i = 0; i < generator.genCount; ++i) {
+        target[i] = current;
+        if (--columnLeft == 0) {
+            columnLeft = cw;
+            current = ~current;
+        }
+        if (--rowPixelsLeft == 0) {
+            rowPixelsLeft = w;
+            columnLeft = cw;
+            if (--rowsLeft == 0) {
+                rowsLeft = ch;
+                rowValue = ~rowValue;
+            }
+            current = rowValue;
+        }
+    }
+}
+
+void runWaves(uint32_t* target, const AnimTrack& track)
+{
+    const int32_t w = generator.genSize;
+    const float invSize = generator.genInvSize;
+    // k takes the full pi; the phases take 3.14159.
+    const float k = static_cast<float>(PI / 16.0) * invSize;
+    const float phaseX = 2.0f * 3.14159f * track.value[0] * invSize;
+    const float phaseY = 2.0f * 3.14159f * track.value[1] * invSize;
+    const float freqX = track.value[3], freqY = track.value[4];
+
+    // The cosines depend on the row or the column alone (1-based).
+    float cosX[MAX_TEXTURE_SIZE], cosY[MAX_TEXTURE_SIZE];
+    for (int32_t i = 0; i < w; ++i) {
+        const float n = static_cast<float>(i + 1);
+        cosX[i] = std::cos(n * k * freqX + phaseX);
+        cosY[i] = std::cos(n * k * freqY + phaseY);
+    }
+    const float red = track.value[6], green = track.value[7], blue = track.value[8];
+    for (int32_t y = 0; y < w; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const float c = 0.5f + 0.25f * cosY[y] + 0.25f * cosX[x];
+            const int32_t r = roundToInt32(c * red);
+            target[y * w + x] = packWord(r, r, roundToInt32(c * green), roundToInt32(c * blue));
+        }
+    }
+}
+
+void runGrain(uint32_t* target, const AnimTrack& track)
+{
+    int32_t h = stepInt(track, 0);
+    const int64_t red = stepInt(track, 3), green = stepInt(track, 4), blue = stepInt(track, 5);
+    const int32_t n = generator.genCount;
+    for (int32_t i = 0; i < n; ++i) {
+        h = grainHash(h, n - i);
+        const int64_t v = static_cast<uint32_t>(h) & 0xFFu;
+        const int32_t r = static_cast<int32_t>(floorDiv(v * red, 256) & 0xFF);
+        const int32_t g = static_cast<int32_t>(floorDiv(v * green, 256) & 0xFF);
+        const int32_t b = static_cast<int32_t>(floorDiv(v * blue, 256) & 0xFF);
+        target[i] = packWord(r, r, g, b);
+    }
+}
+
+void runSprinkle(uint32_t* target, const AnimTrack& track)
+{
+    // A negative count sprinkles nothing.
+    const int64_t count = static_cast<int64_t>(stepInt(track, 0)) * 8;
+    if (count <= 0) return;
+    int32_t h = stepInt(track, 3);
+    const float red = track.value[6], green = track.value[7], blue = track.value[8];
+    const uint32_t colour = packWord(truncToInt32((red + green + blue) / 3.0f), stepInt(track, 6),
+                                     stepInt(track, 7), stepInt(track, 8));
+    const uint32_t mask = static_cast<uint32_t>(generator.genCount - 1);
+    for (int64_t c = count; c >= 1; --c) {
+        h = grainHash(h, c);
+        target[static_cast<uint32_t>(h) & mask] = colour;
+    }
+}
+
+void runClouds(uint32_t* target, const AnimTrack& track)
+{
+    int32_t z = stepInt(track, 0);
+    if (z == 0) z = 1;
+    const int32_t w = generator.genSize, n = generator.genCount;
+    const uint32_t wrap = static_cast<uint32_t>(w - 1);
+
+    // A fresh lattice from the random generator: (floor(seed x 256 / 32678) + 47) mod 256.
+    uint8_t* lattice = noiseLattice();
+    for (int32_t i = 0; i < n; ++i) {
+        nextRandom();
+        lattice[i] = static_cast<uint8_t>(generator.randomSeed * 256 / 32678 + 47);
+    }
+
+    // Each octave magnifies the same lattice by s about the centre. The
+    // positions depend on the column or the row alone. Reads outside the
+    // lattice wrap around: with z of 64 or more they carry weight 0 and
+    // change nothing; smaller z tiles the noise.
+    struct Axis {
+        uint32_t index[MAX_TEXTURE_SIZE];
+        float fraction[MAX_TEXTURE_SIZE];
+    };
+    static Axis axes[6];
+    const float d = static_cast<float>(w / 2);
+    for (int octave = 0; octave < 6; ++octave) {
+        const float s = static_cast<float>(1 << octave) * static_cast<float>(z) / 64.0f;
+        for (int32_t i = 0; i < w; ++i) {
+            const float f = static_cast<float>(i - w / 2) / s + d;
+            const int32_t fi = truncToInt32(f);
+            axes[octave].index[i] = static_cast<uint32_t>(fi);
+            axes[octave].fraction[i] = f - static_cast<float>(fi);
+        }
+    }
+
+    float sum[MAX_TEXTURE_SIZE];
+    for (int32_t y = 0; y < w; ++y) {
+        std::fill_n(sum, w, 0.0f);
+        for (int octave = 0; octave < 6; ++octave) {
+            const Axis& axis = axes[octave];
+            const uint32_t iy = axis.index[y];
+            const float ty = axis.fraction[y];
+            const uint8_t* row0 = lattice + (iy & wrap) * w;
+            const uint8_t* row1 = lattice + ((iy + 1) & wrap) * w;
+            const float weight = static_cast<float>((1 << octave) + 2);
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t ix = axis.index[x];
+                const float tx = axis.fraction[x];
+                const uint32_t x0 = ix & wrap, x1 = (ix + 1) & wrap;
+                const int32_t top = truncToInt32(static_cast<float>(row0[x0]) * (1.0f - tx) +
+                                                 static_cast<float>(row0[x1]) * tx);
+                const int32_t bottom = truncToInt32(static_cast<float>(row1[x0]) * (1.0f - tx) +
+                                                    static_cast<float>(row1[x1]) * tx);
+                const int32_t value = truncToInt32(static_cast<float>(top) * (1.0f - ty) +
+                                                   static_cast<float>(bottom) * ty);
+                sum[x] = sum[x] + static_cast<float>(value) * weight / 64.0f;
+            }
+        }
+        for (int32_t x = 0; x < w; ++x) {
+            // Below 0 only when z under 64 extrapolates past a lattice cell.
+            const uint32_t grey = clampByte(truncToInt32(sum[x]));
+            target[y * w + x] = grey * 0x01010101u;
+        }
+    }
+}

@@ -1,0 +1,107 @@
+#include "texture/texture.h"
+
+#include <cstring>
+
+#include "core/memory.h"
+#include "core/numeric.h"
+#include "core/object_registry.h"
+#include "render/gl.h"
+#include "texture/generator.h"
+#include "texture/operators.h"
+
+Texture* glowTexture = nullptr;
+
+namespace {
+
+uint32_t workspace[MAX_TEXTURE_PIXELS];
+
+size_t pixelCount(int32_t size) { return static_cast<size_t>(size) * static_cast<size_t>(size); }
+
+}  // namespace
+
+uint32_t* textureWorkspace() { return workspace; }
+
+Texture::Texture() { setSize(256); }
+
+Texture::~Texture()
+{
+    if (pixels) memFree(pixels);
+    pixels = nullptr;
+}
+
+void Texture::setSize(int32_t n)
+{
+    n = normaliseTextureSize(n);
+    if (n == size) return;
+    size = n;
+    if (pixels) memFree(pixels);
+    pixels = static_cast<uint32_t*>(memAlloc(pixelCount(n) * sizeof(uint32_t)));
+}
+
+void Texture::bind() const { glBindTexture(GL_TEXTURE_2D, glTexture); }
+
+int Texture::copyToWorkspace()
+{
+    if (pixels) std::memcpy(workspace, pixels, pixelCount(size) * sizeof(uint32_t));
+    return 0;
+}
+
+int Texture::copyFromWorkspace()
+{
+    if (pixels) std::memcpy(pixels, workspace, pixelCount(size) * sizeof(uint32_t));
+    return 0;
+}
+
+int Texture::applyTrack(AnimTrack& track)
+{
+    if (track.id() == static_cast<uint8_t>(TextureOp::SetSize)) setSize(truncToInt32(track.value[0]));
+    if (track.applies()) {
+        setGeneratorSize(size);
+        runStep(pixels, track);
+    }
+    return 0;
+}
+
+int Texture::build()
+{
+    applyBuildTracks();
+    applyParamTracks();
+    upload();
+    draw();
+    return 0;
+}
+
+void Texture::clearContent()
+{
+    if (pixels) std::memset(pixels, 0, pixelCount(size) * sizeof(uint32_t));
+}
+
+void Texture::upload()
+{
+    unload();
+    if (!pixels) return;
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glTexture = name;
+    glBindTexture(GL_TEXTURE_2D, glTexture);
+    // The mipmaps are generated but never sampled: minification is plain linear.
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels);
+}
+
+void Texture::unload()
+{
+    if (glTexture != 0) {
+        const GLuint name = glTexture;
+        glDeleteTextures(1, &name);
+    }
+    glTexture = 0;
+}
+
+Texture* textureAt(int32_t index)
+{
+    if (!theRegistry) return nullptr;
+    return dynamic_cast<Texture*>(theRegistry->at(SectionKind::Texture, index));
+}

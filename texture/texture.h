@@ -1,0 +1,48 @@
+// The Texture object: a square 32-bit image generated once by its own build
+// program, kept in main memory and uploaded as an OpenGL 2D texture.
+// Meshes, particle systems and overlays bind textures by their index in the
+// Texture section.
+#pragma once
+#include <cstdint>
+
+#include "core/project_object.h"
+
+// Pixel word: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7; in
+// memory blue, green, red, alpha. Rows follow one another, row 0 first.
+class Texture : public ProjectObject {
+public:
+    uint32_t glTexture = 0;      // OpenGL texture name; 0 = none on the card
+    int32_t size = -1;           // edge length in pixels; -1 before the first sizing
+    uint32_t* pixels = nullptr;  // size x size pixel words, engine heap
+
+    Texture();  // 256 x 256, transparent black, nothing on the card
+
+    // A power of two from 2 to 512. Another size is brought to the nearest
+    // power of two at or below it within that range (see normaliseTextureSize).
+    // The same size keeps the image; any other size makes it transparent black.
+    void setSize(int32_t n);
+    void bind() const;  // glBindTexture(GL_TEXTURE_2D, glTexture)
+
+    int copyToWorkspace() override;    // pixels -> the shared 512 x 512 workspace image
+    int copyFromWorkspace() override;  // workspace image -> pixels
+    int applyTrack(AnimTrack& track) override;  // one build step (id 22 resizes first)
+    int build() override;               // build tracks, param tracks, upload
+    void clearContent() override;       // every pixel word 0
+    void upload() override;             // unload, then a new texture from the pixels
+    void unload() override;             // delete the OpenGL texture if any
+
+protected:
+    // Releases the pixels. The OpenGL texture ends with the rendering context.
+    ~Texture() override;
+};
+
+// The 128 x 128 texture that receives the glow source every frame; made by
+// initGraphics, destroyed by shutdownGraphics.
+extern Texture* glowTexture;
+
+// The Texture at position `index` of the running show's Texture section, or
+// null (no registry, or no such position).
+Texture* textureAt(int32_t index);
+
+// The texture workspace image shared by all textures (512 x 512 words).
+uint32_t* textureWorkspace();
