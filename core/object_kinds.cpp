@@ -3,6 +3,8 @@
 #include <iterator>
 
 #include "core/timeline.h"
+#include "scene/light.h"
+#include "scene/scene.h"
 #include "texture/operators.h"
 #include "texture/texture.h"
 
@@ -28,8 +30,8 @@ int timelineTrackId(std::string_view name) { return findTrackId(timelineTracks, 
 const ObjectKind kinds[SECTION_COUNT] = {
     {SectionKind::Texture, "texture", createTexture, textureTrackName, textureTrackId},
     {SectionKind::Mesh, "mesh", createBareObject, noTrackName, noTrackId},
-    {SectionKind::Light, "light", createBareObject, noTrackName, noTrackId},
-    {SectionKind::Scene, "scene", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Light, "light", createLight, lightTrackName, lightTrackId},
+    {SectionKind::Scene, "scene", createScene, sceneTrackName, sceneTrackId},
     {SectionKind::Timeline, "timeline", nullptr, timelineTrackName, timelineTrackId},
     {SectionKind::ParticleSystem, "particles", createBareObject, noTrackName, noTrackId},
 };

@@ -1,0 +1,73 @@
+// One shot of the show: a camera, how the frame is cleared and fogged, an
+// optional sub-viewport, the zoom glow, a background image and a fade. Its
+// tracks also carry 2D layers (image overlays, captions, ring glows) that
+// the renderer draws straight from the tracks.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "core/project_object.h"
+
+enum class SceneTrack : uint8_t {
+    Camera = 0,      // eye v0..2 / 32, target v3..5 / 32, roll v6
+    Fog = 1,         // mode trunc(v0), colour v3..5 / 256, start v6 / 32, end v7 / 32, density v9 / 100
+    Clear = 2,       // clear v0 > 0, colour v3..5 / 256, with fog colour v6 > 0
+    Fade = 3,        // colour v3..5 / 256, alpha v0 / 100
+    ZoomGlow = 4,    // size v0 (> 0 on), count trunc(v1), colour v3..5 / 256, alpha v0 / 100
+    Overlay = 5,     // an image quad: texture v0, x v3, y v4, w v6, h v7 (percent), colour v9..11, v1
+    Background = 6,  // the same fields, drawn before the 3D pass
+    Viewport = 7,    // on v0 > 0, x v3, y v4, w v6, h v7 (percent), field of view v9, aspect v10
+    Caption = 8,     // the track's name at x v0, y v1 (percent), colour v3..6 / 256
+    RingGlow = 9,    // radius v0 pixels, copies trunc(v1), colour v3..5 / 255
+};
+
+constexpr uint32_t SCENE_ZOOM_GLOW = 4;  // flags bit: zoom glow on
+
+// An image laid over the screen; position and size are fractions of the
+// screen from the bottom left.
+struct ImageQuad {
+    int32_t textureIndex = -1;  // into the Texture section; -1 none
+    float x = 0.0f, y = 0.0f;
+    float width = 1.0f, height = 1.0f;
+    float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+};
+
+class Scene : public ProjectObject {
+public:
+    float eye[3] = {0.0f, 0.0f, 0.0f};
+    float target[3] = {0.0f, 0.0f, -10.0f};
+    float roll = 0.0f;  // degrees
+    float fadeColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    uint32_t flags = 0;
+    int32_t fogMode = -1;  // GL_LINEAR, GL_EXP, GL_EXP2, or -1 for no fog
+    float fogStart = 0.1f;
+    float fogEnd = 6.0f;
+    float fogDensity = 0.5f;
+    float fogColor[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    uint8_t clearBuffers = 1;
+    uint8_t clearWithFogColor = 0;
+    float clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float glowSize = 6.0f;
+    int32_t glowCount = 4;
+    float glowColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    ImageQuad overlayImage;
+    ImageQuad backgroundImage;
+    uint8_t viewportEnabled = 0;
+    float viewportX = 0.0f, viewportY = 0.0f;  // percent of the screen
+    float viewportWidth = 100.0f, viewportHeight = 100.0f;
+    float fieldOfView = 70.0f;
+    float aspect = 1.33f;
+
+    int applyTrack(AnimTrack& track) override;
+    int build() override;  // the parameter tracks
+
+    bool zoomGlowOn() const { return (flags & SCENE_ZOOM_GLOW) != 0; }
+};
+
+// The image-quad fields of an overlay or background track; the texture
+// index as given (truncated).
+ImageQuad imageQuadOf(const AnimTrack& track);
+
+ProjectObject* createScene();
+const char* sceneTrackName(uint8_t id);
+int sceneTrackId(std::string_view name);

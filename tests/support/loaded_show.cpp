@@ -1,0 +1,29 @@
+#include "tests/support/loaded_show.h"
+
+#include <vector>
+
+#include "core/project_reader.h"
+
+LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
+{
+    theRegistry = &registry;
+    theTimeline = &timeline;
+    const std::vector<uint8_t> bytes = project.bytes();
+    ProjectStream stream(bytes.data(), bytes.size());
+    const int32_t total = loadProject(stream, registry, timeline);
+    if (total < 0) {
+        error = stream.error();
+        return;
+    }
+    if (build) precalculate(registry, total, [](int) {});
+    timeline.running = 1;
+}
+
+LoadedShow::~LoadedShow()
+{
+    registry.clear();
+    theRegistry = nullptr;
+    theTimeline = nullptr;
+}
+
+void LoadedShow::advance(float seconds) { timeline.advance(registry, seconds); }

@@ -1,0 +1,27 @@
+// A small project built in code, loaded and built as the show does it, with
+// its registry and Timeline made the running show's for the test's lifetime.
+#pragma once
+#include <string>
+
+#include "core/object_registry.h"
+#include "core/timeline.h"
+#include "tools/project_builder.h"
+
+struct LoadedShow {
+    ObjectRegistry registry;
+    Timeline timeline;
+    std::string error;  // empty when the data loaded
+
+    explicit LoadedShow(const ProjectBuilder& project, bool build = true);
+    ~LoadedShow();
+    LoadedShow(const LoadedShow&) = delete;
+    LoadedShow& operator=(const LoadedShow&) = delete;
+
+    template <class Kind>
+    Kind& object(SectionKind section, int index)
+    {
+        return *static_cast<Kind*>(registry.at(section, index));
+    }
+    // One pass of the show: the Timeline running, `seconds` added to its time.
+    void advance(float seconds);
+};
