@@ -4,6 +4,7 @@
 
 #include "core/timeline.h"
 #include "scene/light.h"
+#include "scene/particle_system.h"
 #include "scene/scene.h"
 #include "texture/operators.h"
 #include "texture/texture.h"
@@ -33,7 +34,7 @@ const ObjectKind kinds[SECTION_COUNT] = {
     {SectionKind::Light, "light", createLight, lightTrackName, lightTrackId},
     {SectionKind::Scene, "scene", createScene, sceneTrackName, sceneTrackId},
     {SectionKind::Timeline, "timeline", nullptr, timelineTrackName, timelineTrackId},
-    {SectionKind::ParticleSystem, "particles", createBareObject, noTrackName, noTrackId},
+    {SectionKind::ParticleSystem, "particles", createParticleSystem, particleTrackName, particleTrackId},
 };
 
 }  // namespace

@@ -1,0 +1,184 @@
+#include "scene/particle_system.h"
+
+#include "core/memory.h"
+#include "core/numeric.h"
+#include "render/gl_context.h"
+#include "scene/track_table.h"
+#include "texture/texture.h"
+
+int32_t particleSeed = PARTICLE_SEED_START;
+
+float particleRandom()
+{
+    // Only the low 15 bits of the product matter, so the 32-bit wrap of
+    // seed x 15625 (done unsigned here) changes nothing.
+    particleSeed = static_cast<int32_t>((static_cast<uint32_t>(particleSeed) * 15625u + 1u) & 0x7FFFu);
+    return static_cast<float>(particleSeed) / 32678.0f;  // 32678, as the show has it
+}
+
+namespace {
+
+const TrackHandler<ParticleSystem> particleTracks[] = {
+    {static_cast<uint8_t>(ParticleTrack::Placement), "Placement",
+     [](ParticleSystem& system, const AnimTrack& track) {
+         for (int i = 0; i < 3; ++i) {
+             system.emitterOrigin[i] = track.value[i] / 32.0f;
+             system.emitterRotation[i] = track.value[3 + i];
+         }
+     }},
+    {static_cast<uint8_t>(ParticleTrack::Emission), "Emission",
+     [](ParticleSystem& system, const AnimTrack& track) {
+         // The count first: a respawn takes the emitter as it stood before.
+         system.setParticleCount(truncToInt32(track.value[0]));
+         system.emitSpeed = track.value[3] / 10.0f;
+         system.fadeRate = track.value[4] / 10.0f;
+         system.particleSize = track.value[6] / 32.0f;
+         system.emitterWidth = track.value[7] / 32.0f;
+         system.emitterDepth = track.value[8] / 32.0f;
+         system.particleColor[0] = track.value[9] / 256.0f;
+         system.particleColor[1] = track.value[10] / 256.0f;
+         system.particleColor[2] = track.value[11] / 256.0f;
+         system.particleColor[3] = 1.0f;
+     }},
+    {static_cast<uint8_t>(ParticleTrack::Texture), "Texture",
+     [](ParticleSystem& system, const AnimTrack& track) {
+         const int32_t index = truncToInt32(track.value[0]);
+         system.particleTexture = index == -1 ? nullptr : textureAt(index);
+     }},
+    {static_cast<uint8_t>(ParticleTrack::Gravity), "Gravity",
+     [](ParticleSystem& system, const AnimTrack& track) {
+         for (int i = 0; i < 3; ++i) system.gravityDirection[i] = track.value[i] / 10.0f;
+         system.gravityScale = track.value[3];
+     }},
+};
+
+}  // namespace
+
+ParticleSystem::ParticleSystem()
+{
+    setParticleCount(20);
+    for (int32_t i = 0; i < particleCount; ++i) spawnParticle(i);
+}
+
+ParticleSystem::~ParticleSystem()
+{
+    memFree(particles);
+    particles = nullptr;
+}
+
+int ParticleSystem::applyTrack(AnimTrack& track)
+{
+    dispatchTrack(particleTracks, *this, track);
+    return 0;
+}
+
+int ParticleSystem::build()
+{
+    applyParamTracks();
+    return 0;
+}
+
+void ParticleSystem::setParticleCount(int32_t n)
+{
+    if (n < 0) n = 0;
+    if (n == particleCount && (particles || n == 0)) return;
+    memFree(particles);
+    particles = n > 0 ? static_cast<Particle*>(memAlloc(sizeof(Particle) * static_cast<size_t>(n))) : nullptr;
+    particleCount = particles ? n : 0;
+    for (int32_t i = 0; i < particleCount; ++i) spawnParticle(i);
+}
+
+void ParticleSystem::spawnParticle(int32_t index)
+{
+    Particle& p = particles[index];
+    const float z = (0.5f - particleRandom()) * emitterDepth;
+    const float x = (0.5f - particleRandom()) * emitterWidth;
+    p.position[0] = emitterOrigin[0] + x;
+    p.position[1] = emitterOrigin[1] + 0.0f;
+    p.position[2] = emitterOrigin[2] + z;
+    p.velocity[0] = 0.0f;
+    p.velocity[1] = emitSpeed + particleRandom() * emitSpeed * 0.5f;
+    p.velocity[2] = 0.0f;
+    for (int i = 0; i < 3; ++i) p.acceleration[i] = gravityDirection[i] * gravityScale;
+    p.fadeRate = fadeRate + particleRandom() * fadeRate * 0.5f;
+    for (int i = 0; i < 4; ++i) p.color[i] = particleColor[i];
+}
+
+bool updateParticle(Particle& particle, float dt)
+{
+    for (int i = 0; i < 3; ++i) particle.velocity[i] += particle.acceleration[i] * dt;
+    for (int i = 0; i < 3; ++i) particle.position[i] += particle.velocity[i] * dt;
+    for (int i = 0; i < 4; ++i) particle.color[i] -= dt * particle.fadeRate;
+    return particle.color[3] <= 0.0f;
+}
+
+void ParticleSystem::animate(float time, float elapsed)
+{
+    ProjectObject::animate(time, elapsed);
+    for (int32_t i = 0; i < particleCount; ++i)
+        if (updateParticle(particles[i], elapsed)) spawnParticle(i);
+}
+
+void ParticleSystem::setParticleTextureUnits() const
+{
+    glExt.glActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
+    if (particleTexture) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glDisable(GL_TEXTURE_GEN_S);
+        glDisable(GL_TEXTURE_GEN_T);
+        glEnable(GL_TEXTURE_2D);
+        particleTexture->bind();
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void ParticleSystem::draw()
+{
+    glPushMatrix();
+    // Alpha test with whatever function the earlier passes left.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_ALPHA_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    // The whole system turns about the world origin, not about the emitter.
+    glRotatef(emitterRotation[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(emitterRotation[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(emitterRotation[2], 0.0f, 0.0f, 1.0f);
+    const float s = particleSize;
+    for (int32_t i = 0; i < particleCount; ++i) {
+        const Particle& p = particles[i];
+        glPushMatrix();
+        glColor4fv(p.color);
+        glTranslatef(p.position[0], p.position[1], p.position[2]);
+        // Face the viewer: keep only the translation of the modelview.
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        m[0] = 1.0f, m[1] = 0.0f, m[2] = 0.0f, m[3] = 0.0f;
+        m[4] = 0.0f, m[5] = 1.0f, m[6] = 0.0f, m[7] = 0.0f;
+        m[8] = 0.0f, m[9] = 0.0f, m[10] = 1.0f, m[11] = 0.0f;
+        m[15] = 1.0f;
+        glLoadMatrixf(m);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-s, -s, 0.0f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3f(s, -s, 0.0f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3f(s, s, 0.0f);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3f(-s, s, 0.0f);
+        glEnd();
+        glPopMatrix();
+    }
+    glDepthMask(GL_TRUE);
+    glPopMatrix();
+}
+
+ProjectObject* createParticleSystem() { return new ParticleSystem(); }
+const char* particleTrackName(uint8_t id) { return trackHandlerName(particleTracks, id); }
+int particleTrackId(std::string_view name) { return trackHandlerId(particleTracks, name); }

@@ -1,0 +1,78 @@
+// Glowing sprites that rise from a rectangular emitter, are pulled by a
+// constant acceleration, fade out and are reborn at the emitter. Drawn as
+// camera-facing textured squares, added onto the frame without depth writes.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "core/project_object.h"
+
+class Texture;
+
+enum class ParticleTrack : uint8_t {
+    Placement = 0,  // origin v0..2 / 32, rotation v3..5 degrees
+    Emission = 1,   // count trunc(v0), speed v3 / 10, fade v4 / 10, size v6 / 32,
+                    // width v7 / 32, depth v8 / 32, colour v9..11 / 256
+    Texture = 2,    // texture index trunc(v0); -1 none
+    Gravity = 3,    // direction v0..2 / 10, scale v3
+};
+
+struct Particle {
+    float color[4];
+    float position[3];
+    float velocity[3];
+    float acceleration[3];
+    float fadeRate;  // colour units per second
+};
+static_assert(sizeof(Particle) == 56, "fourteen floats");
+
+// The random numbers of every particle system (and of nothing else): one
+// process-wide seed, 15 bits of state. The result spans 0 to 32767 / 32678,
+// a little above 1.
+constexpr int32_t PARTICLE_SEED_START = 31337303;
+extern int32_t particleSeed;
+float particleRandom();
+
+class ParticleSystem : public ProjectObject {
+public:
+    float emitterOrigin[3] = {0.0f, 0.0f, 0.0f};
+    float emitterRotation[3] = {0.0f, 0.0f, 0.0f};  // degrees about x, y, z
+    float particleColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float gravityDirection[3] = {0.0f, 0.0f, 0.0f};
+    float gravityScale = 0.0f;
+    int32_t particleCount = 0;
+    float emitSpeed = 10.0f;
+    float fadeRate = 1.0f;
+    float particleSize = 0.1f;  // half the side of a sprite
+    float emitterWidth = 0.0f;
+    float emitterDepth = 0.0f;
+    Texture* particleTexture = nullptr;
+    Particle* particles = nullptr;  // particleCount of them, engine heap
+
+    // 20 particles, spawned twice over (four random numbers each time).
+    ParticleSystem();
+
+    int applyTrack(AnimTrack& track) override;
+    int build() override;  // the parameter tracks
+    void draw() override;
+    // The tracks, then every particle moved on by `elapsed` seconds; a dead
+    // one is reborn at once.
+    void animate(float time, float elapsed) override;
+
+    // A different count replaces the array and spawns every particle; the
+    // same count changes nothing. Below zero counts as zero.
+    void setParticleCount(int32_t n);
+    void spawnParticle(int32_t index);
+    // Unit 1 off; unit 0 with the particle texture, modulated, or off.
+    void setParticleTextureUnits() const;
+
+protected:
+    ~ParticleSystem() override;  // frees the particles
+};
+
+// Advances one particle; true when it has faded out (alpha at or below 0).
+bool updateParticle(Particle& particle, float dt);
+
+ProjectObject* createParticleSystem();
+const char* particleTrackName(uint8_t id);
+int particleTrackId(std::string_view name);
