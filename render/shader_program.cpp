@@ -122,6 +122,9 @@ const char reflectLayerFragment[] = GLSL_VERSION
 #undef GLSL_VERSION
 
 constexpr uint32_t LOG_BUFFER_SIZE = 1024;
+// Generic attribute locations of the per-vertex tangent frame that meshes supply.
+constexpr GLuint TANGENT_LOCATION = 10;
+constexpr GLuint BINORMAL_LOCATION = 11;
 
 void deleteObject(uint32_t& handle)
 {
@@ -179,8 +182,8 @@ void buildProgram(ShaderProgram& shader)
     shader.vertexShader = glExt.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
     shader.fragmentShader = glExt.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
 
-    glExt.glBindAttribLocationARB(shader.program, TANGENT_ATTRIBUTE, "mTangent");
-    glExt.glBindAttribLocationARB(shader.program, BINORMAL_ATTRIBUTE, "mBinormal");
+    glExt.glBindAttribLocationARB(shader.program, TANGENT_LOCATION, "mTangent");
+    glExt.glBindAttribLocationARB(shader.program, BINORMAL_LOCATION, "mBinormal");
 
     const GLint vertexLength = static_cast<GLint>(std::strlen(shader.vertexSource));
     const GLint fragmentLength = static_cast<GLint>(std::strlen(shader.fragmentSource));

@@ -6,10 +6,6 @@
 
 enum class ShaderKind : int32_t { None = 0, Phong = 1, BumpFresnel = 2, BumpReflect = 3, ReflectLayer = 4 };
 
-// Fixed interface between meshes and programs.
-constexpr uint32_t TANGENT_ATTRIBUTE = 10;   // mTangent
-constexpr uint32_t BINORMAL_ATTRIBUTE = 11;  // mBinormal
-
 // One compiled program. The sources always point at the built-in texts
 // (never at copies): a program is rebuilt only when a pointer changes.
 struct ShaderProgram {
@@ -31,7 +27,8 @@ ShaderSources shaderSourcesOf(int32_t kind);
 // nothing.
 void selectShaderKind(ShaderProgram& shader, uint8_t& shaderOn, int32_t kind);
 // Deletes the objects the record holds, then builds from its sources when
-// both are set: attributes bound, both compiled (each log reported), linked,
+// both are set: attributes bound (mTangent 10, mBinormal 11, the locations
+// the meshes feed), both compiled (each log reported), linked,
 // validated, left current, samplers tex0 = unit 0 and tex1 = unit 1.
 void buildProgram(ShaderProgram& shader);
 // The program of the record when shaderOn is set, else fixed function.
