@@ -1,5 +1,6 @@
 #include "render/fonts.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/numeric.h"
@@ -57,7 +58,9 @@ void BitmapFont::create()
         // One bit a pixel, bottom row first; a pixel is set where the glyph
         // covers at least half of it.
         const int rowBytes = (glyph.width + 7) / 8;
-        bits.assign(static_cast<size_t>(rowBytes) * glyph.rows, 0);
+        // At least one byte: some drivers take a null image (a blank glyph)
+        // for a failed allocation.
+        bits.assign(std::max<size_t>(1, static_cast<size_t>(rowBytes) * glyph.rows), 0);
         for (int row = 0; row < glyph.rows; ++row) {
             const uint8_t* source = glyph.buffer + static_cast<ptrdiff_t>(row) * glyph.pitch;
             uint8_t* target = bits.data() + static_cast<size_t>(glyph.rows - 1 - row) * rowBytes;
@@ -66,7 +69,7 @@ void BitmapFont::create()
         }
         glBitmap(glyph.width, glyph.rows, static_cast<float>(-glyph.left),
                  static_cast<float>(glyph.rows - glyph.top), glyph.advance, 0.0f,
-                 bits.empty() ? nullptr : bits.data());
+                 bits.data());
         glEndList();
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);

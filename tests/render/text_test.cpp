@@ -239,6 +239,15 @@ protected:
     }
 };
 
+TEST_F(CaptionFontGl, CreationLeavesNoErrorBehind)
+{
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    captionFont->create();  // blank glyphs (the space) included
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_NE(captionFont->listBase, 0u);
+}
+
 TEST_F(CaptionFontGl, DrawsGlyphsRightOfTheRasterPositionAndAboveTheBaseline)
 {
     EXPECT_EQ(captionFont->height, captionFontHeight(screenWidth));
