@@ -53,6 +53,8 @@ const char* usageText()
            "    --fps N          frames per second of the capture (default 60)\n"
            "    --from S         first second to capture (default 0)\n"
            "    --to S           second at which the capture stops (default 122)\n"
+           "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
+           "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
            "  --help             show this text\n";
 }
 
@@ -90,6 +92,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.mode = RunMode::Render;
             result.renderDirectory = value;
             ++i;
+        } else if (option == "--dump-meshes") {
+            if (!needValue("a directory")) return false;
+            result.mode = RunMode::DumpMeshes;
+            result.dumpDirectory = value;
+            ++i;
         } else if (option == "--fps") {
             if (!needValue("a number of frames per second")) return false;
             if (!parseInt(value, 1, 1000, result.fps)) {
@@ -113,6 +120,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         }
     }
 
+    if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
+        error = "--dump-meshes does not go with --render";
+        return false;
+    }
     if (result.mode == RunMode::Render) {
         if (result.fullScreen) {
             error = "--fullscreen does not go with --render";
@@ -123,6 +134,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return false;
         }
     } else {
+        if (result.mode == RunMode::DumpMeshes && (result.fullScreen || resolutionGiven)) {
+            error = "--dump-meshes goes with --project only";
+            return false;
+        }
         if (fpsGiven || fromGiven || toGiven) {
             error = "--fps, --from and --to go with --render only";
             return false;

@@ -7,6 +7,7 @@
 enum class RunMode {
     Show,    // the show in a window (or full screen)
     Render,  // headless capture of frames as PNG files
+    DumpMeshes,  // headless: the built meshes as OBJ files
     Help,
 };
 
@@ -17,6 +18,7 @@ struct CommandLine {
     bool fullScreen = false;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
+    std::string dumpDirectory;  // --dump-meshes
     int fps = 60;
     double fromSeconds = 0.0, toSeconds = 122.0;
 };

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "core/timeline.h"
+#include "mesh/mesh.h"
 #include "scene/light.h"
 #include "scene/particle_system.h"
 #include "scene/scene.h"
@@ -11,11 +12,7 @@
 
 namespace {
 
-// A kind whose own behaviour has not been built behaves as the bare base.
-ProjectObject* createBareObject() { return new ProjectObject(); }
-
-const char* noTrackName(uint8_t) { return nullptr; }
-int noTrackId(std::string_view) { return -1; }
+ProjectObject* createMesh() { return new Mesh(); }
 
 // Every track of a texture is a build step, named after its operator.
 ProjectObject* createTexture() { return new Texture(); }
@@ -30,7 +27,7 @@ int timelineTrackId(std::string_view name) { return findTrackId(timelineTracks, 
 
 const ObjectKind kinds[SECTION_COUNT] = {
     {SectionKind::Texture, "texture", createTexture, textureTrackName, textureTrackId},
-    {SectionKind::Mesh, "mesh", createBareObject, noTrackName, noTrackId},
+    {SectionKind::Mesh, "mesh", createMesh, meshTrackName, meshTrackId},
     {SectionKind::Light, "light", createLight, lightTrackName, lightTrackId},
     {SectionKind::Scene, "scene", createScene, sceneTrackName, sceneTrackId},
     {SectionKind::Timeline, "timeline", nullptr, timelineTrackName, timelineTrackId},

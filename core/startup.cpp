@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "core/setup_dialog.h"
 #include "core/timeline.h"
+#include "mesh/mesh_obj.h"
 #include "platform/glimp.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
@@ -220,6 +221,49 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     return exitCode;
 }
 
+// Headless: reads the project, builds its textures and then its meshes (a
+// mesh may read texture pixels), and writes each mesh's geometry as OBJ.
+int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    if (!makeDirectory(commandLine.dumpDirectory)) return 1;
+    fullScreen = 0;
+    if (!GLimp_CreateHeadless(screenWidth, screenHeight)) {
+        complain("cannot create a headless OpenGL context");
+        return 1;
+    }
+    if (!initGraphics()) {
+        complain("the OpenGL driver lacks a required extension");
+        return 1;
+    }
+    Show show;
+    show.registry = new ObjectRegistry();
+    show.timeline = new Timeline();
+    theRegistry = show.registry;
+    theTimeline = show.timeline;
+    ProjectStream stream(project.data, project.size);
+    int exitCode = 0;
+    if (loadProject(stream, *show.registry, *show.timeline) < 0) {
+        complain(project.origin + ": " + stream.error());
+        exitCode = 1;
+    } else {
+        for (SectionKind section : {SectionKind::Texture, SectionKind::Mesh})
+            for (ProjectObject* object : (*show.registry)[section]) object->build();
+        std::string error;
+        if (!writeMeshObjFiles(*show.registry, commandLine.dumpDirectory, error)) {
+            complain(error);
+            exitCode = 1;
+        } else {
+            std::printf("wrote %d meshes to %s\n", (*show.registry)[SectionKind::Mesh].count(),
+                        commandLine.dumpDirectory.c_str());
+        }
+    }
+    shutdownGraphics();
+    show.destroy();
+    return exitCode;
+}
+
 }  // namespace
 
 int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
@@ -233,6 +277,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     switch (commandLine.mode) {
     case RunMode::Help: std::fputs(usageText(), stdout); return 0;
     case RunMode::Render: return runRender(commandLine, embedded);
+    case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
     case RunMode::Show: break;
     }
     return runShow(commandLine, embedded);

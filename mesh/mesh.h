@@ -1,0 +1,135 @@
+// A Mesh: the project object of the mesh section. Its build tracks make the
+// source geometry (generators, then modifiers), upload turns it into
+// drawable buffers once, and its parameter tracks set placement, material,
+// textures, culling, repeats and parent every frame.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "core/project_object.h"
+#include "mesh/mesh_buffers.h"
+#include "mesh/vec3.h"
+#include "render/mesh_text.h"
+#include "render/shader_program.h"
+
+class Texture;
+
+struct TexCoord {
+    float u, v;
+};
+
+// One corner of a triangle; the three indices are independent, so a position
+// can be shared by triangles with different normals or texture coordinates.
+struct MeshCorner {
+    int32_t positionIndex;
+    int32_t normalIndex;
+    int32_t texcoordIndex;
+};
+static_assert(sizeof(MeshCorner) == 12, "a corner is three int32");
+
+struct MeshMaterial {
+    float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    float diffuse[4] = {0.85f, 0.85f, 0.85f, 1.0f};
+    float specular[4] = {0.54f, 0.54f, 0.54f, 1.0f};
+    float shininess = 20.0f;
+    int32_t blendMode = 0;  // 0 opaque, 1 alpha-tested, 2 alpha-blended; non-zero sorts as see-through
+    uint8_t depthWrite = 1;
+    uint8_t shaderOn = 0;
+    ShaderProgram shader;
+};
+
+// The track ids of a mesh. Ids not listed here change nothing.
+enum MeshTrackId : uint8_t {
+    MESH_PLACEMENT = 0,
+    MESH_COLOURS = 1,
+    MESH_TEXTURES = 2,
+    MESH_RENDER_STATE = 3,
+    MESH_SHARE_GEOMETRY = 4,
+    MESH_REPEAT = 5,
+    MESH_SHADER = 6,
+    MESH_PARENT = 7,
+    MESH_GRID = 10,
+    MESH_SPHERE = 12,
+    MESH_TUBE = 13,
+    MESH_TEXT3D = 15,
+    MESH_IMPORT = 16,
+    MESH_TRANSFORM_VERTICES = 20,
+    MESH_NORMALS = 21,
+    MESH_TWIST = 22,
+    MESH_MAP_TEXCOORDS = 24,
+    MESH_DISPLACE = 25,
+};
+
+// Texture index that names the glow texture; -1 names none.
+constexpr int32_t GLOW_TEXTURE_INDEX = -2;
+
+class Mesh : public ProjectObject {
+public:
+    // Counts in the order positions, texture coordinates, normals, corners;
+    // the arrays below follow in the order positions, normals, texcoords, corners.
+    int32_t positionCount = 0;
+    int32_t texcoordCount = 0;
+    int32_t normalCount = 0;
+    int32_t cornerCount = 0;  // three per triangle
+    MeshMaterial material;
+    Texture* texture0 = nullptr;  // colour texture, unit 0
+    Texture* texture1 = nullptr;  // sphere-mapped texture, unit 1 (the shaders' second sampler)
+    Vec3* positions = nullptr;
+    Vec3* normals = nullptr;
+    TexCoord* texcoords = nullptr;
+    MeshCorner* corners = nullptr;
+    MeshBuffers buffers;
+    MeshBuffers* sharedGeometry = nullptr;  // drawn instead of buffers when set
+    Mesh* parent = nullptr;                 // its placement is applied before this mesh's
+    Vec3 position = {0.0f, 0.0f, 0.0f};
+    Vec3 rotation = {0.0f, 0.0f, 0.0f};  // degrees about X, Y, Z
+    Vec3 scale = {1.0f, 1.0f, 1.0f};
+    int32_t repeatCount = 0;  // extra copies drawn after the mesh itself
+    Vec3 repeatOffset = {0.0f, 0.0f, 0.0f};
+    Vec3 repeatRotation = {0.0f, 0.0f, 0.0f};
+    float repeatScale = 1.0f;
+    MeshText text;
+
+    Mesh();
+
+    // Each replaces its array by n zero-filled entries; the old content is lost.
+    void resizePositions(int32_t n);
+    void resizeTexcoords(int32_t n);
+    void resizeNormals(int32_t n);
+    void resizeCorners(int32_t n);
+
+    // Texture units before drawing: unit 0 modulated colour texture, unit 1
+    // sphere map. Leaves unit 1 selected.
+    void bindTextures();
+    // Multiplies the modelview matrix by the parent chain's placements (root
+    // first), then this mesh's.
+    void applyTransform();
+    // True when making `candidate` this mesh's parent would close a loop.
+    bool wouldLoop(const Mesh* candidate) const;
+
+    int copyToWorkspace() override;
+    int copyFromWorkspace() override;
+    int applyTrack(AnimTrack& track) override;
+    int build() override;
+    void clearContent() override;
+    void upload() override;
+    void unload() override;
+    void draw() override;
+
+protected:
+    ~Mesh() override;
+
+private:
+    void applyTransformAt(int depth);
+};
+
+// The Mesh at position `index` of the mesh section, or null.
+Mesh* meshAt(int32_t index);
+
+// The one Mesh outside the project that copyToWorkspace and
+// copyFromWorkspace exchange geometry with.
+Mesh& meshWorkspace();
+
+// The names of the mesh track ids, for project sources.
+const char* meshTrackName(uint8_t id);
+int meshTrackId(std::string_view name);
