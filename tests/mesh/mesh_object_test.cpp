@@ -1,0 +1,224 @@
+// The Mesh object without drawing: defaults, what each parameter track sets,
+// the ids that change nothing, parent links that would loop, clearing, the
+// workspace copy, and the names that project sources use.
+#include <cstring>
+#include <vector>
+
+#include "core/object_kinds.h"
+#include "tools/project_source.h"
+#include "tests/mesh/mesh_fixture.h"
+
+using MeshObjectTest = MeshTest;
+
+TEST_F(MeshObjectTest, FreshMeshHasItsDefaults)
+{
+    const Mesh& mesh = addMesh();
+    expectVec3(mesh.scale, 1.0f, 1.0f, 1.0f, 0.0f);
+    expectVec3(mesh.position, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(mesh.repeatScale, 1.0f);
+    EXPECT_EQ(mesh.repeatCount, 0);
+    const float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f}, diffuse[4] = {0.85f, 0.85f, 0.85f, 1.0f},
+                specular[4] = {0.54f, 0.54f, 0.54f, 1.0f};
+    EXPECT_EQ(std::memcmp(mesh.material.ambient, ambient, sizeof ambient), 0);
+    EXPECT_EQ(std::memcmp(mesh.material.diffuse, diffuse, sizeof diffuse), 0);
+    EXPECT_EQ(std::memcmp(mesh.material.specular, specular, sizeof specular), 0);
+    EXPECT_EQ(mesh.material.shininess, 20.0f);
+    EXPECT_EQ(mesh.material.blendMode, 0);
+    EXPECT_EQ(mesh.material.depthWrite, 1);
+    EXPECT_EQ(mesh.material.shaderOn, 0);
+    EXPECT_EQ(mesh.text.depth, 0.2f);
+    EXPECT_EQ(mesh.text.characters, nullptr);
+    EXPECT_EQ(mesh.texture0, nullptr);
+    EXPECT_EQ(mesh.texture1, nullptr);
+    EXPECT_EQ(mesh.parent, nullptr);
+    EXPECT_EQ(mesh.sharedGeometry, nullptr);
+    EXPECT_EQ(mesh.buffers.cullMode, 0);
+    EXPECT_EQ(mesh.buffers.vertexBuffer, 0u);
+    EXPECT_EQ(mesh.positionCount + mesh.normalCount + mesh.texcoordCount + mesh.cornerCount, 0);
+}
+
+TEST_F(MeshObjectTest, PlacementColoursRepeatAndRenderState)
+{
+    Mesh& mesh = addMesh();
+    applyTo(mesh, MESH_PLACEMENT, {32, 0, -64, 90, 0, 0, 0, 10, -10});
+    expectVec3(mesh.position, 1.0f, 0.0f, -2.0f, 0.0f);
+    expectVec3(mesh.rotation, 90.0f, 0.0f, 0.0f, 0.0f);
+    expectVec3(mesh.scale, 1.0f, 2.0f, 0.0f, 0.0f);
+
+    applyTo(mesh, MESH_COLOURS, {255, 0, 51, 0, 255, 0, 127.5f, 127.5f, 127.5f, 64});
+    EXPECT_FLOAT_EQ(mesh.material.ambient[0], 1.0f);
+    EXPECT_FLOAT_EQ(mesh.material.ambient[2], 0.2f);
+    EXPECT_FLOAT_EQ(mesh.material.diffuse[1], 1.0f);
+    EXPECT_FLOAT_EQ(mesh.material.specular[2], 0.5f);
+    EXPECT_EQ(mesh.material.ambient[3] + mesh.material.diffuse[3] + mesh.material.specular[3], 3.0f);
+    EXPECT_EQ(mesh.material.shininess, 64.0f);
+
+    applyTo(mesh, MESH_REPEAT, {3, 0, 0, 64, 0, -32, 10, 20, 30, -50});
+    EXPECT_EQ(mesh.repeatCount, 3);
+    expectVec3(mesh.repeatOffset, 2.0f, 0.0f, -1.0f, 0.0f);
+    expectVec3(mesh.repeatRotation, 10.0f, 20.0f, 30.0f, 0.0f);
+    EXPECT_EQ(mesh.repeatScale, 0.5f);
+
+    applyTo(mesh, MESH_RENDER_STATE, {1.9f, 0, 0, 0, 0, 0, 3.7f});
+    EXPECT_EQ(mesh.material.blendMode, 1);
+    EXPECT_EQ(mesh.material.depthWrite, 0);
+    EXPECT_EQ(mesh.buffers.cullMode, 3);
+    applyTo(mesh, MESH_RENDER_STATE, {0, 0, 0, 0.5f});
+    EXPECT_EQ(mesh.material.depthWrite, 1);
+    applyTo(mesh, MESH_RENDER_STATE, {0, 0, 0, -1});
+    EXPECT_EQ(mesh.material.depthWrite, 0);
+}
+
+TEST_F(MeshObjectTest, TexturesLookUpTheTextureSection)
+{
+    Texture& first = addTexture(4, 0);
+    Texture& second = addTexture(4, 0);
+    Mesh& mesh = addMesh();
+    applyTo(mesh, MESH_TEXTURES, {1.7f, 0, 0, 0});
+    EXPECT_EQ(mesh.texture0, &second);
+    EXPECT_EQ(mesh.texture1, &first);
+    applyTo(mesh, MESH_TEXTURES, {-1, 0, 0, 99});
+    EXPECT_EQ(mesh.texture0, nullptr);
+    EXPECT_EQ(mesh.texture1, nullptr);
+    applyTo(mesh, MESH_TEXTURES, {-2, 0, 0, -3});
+    EXPECT_EQ(mesh.texture0, glowTexture);
+    EXPECT_EQ(mesh.texture1, nullptr);
+}
+
+TEST_F(MeshObjectTest, ShareGeometryNamesAnotherMeshsBuffers)
+{
+    Mesh& mesh = addMesh();
+    Mesh& other = addMesh();
+    applyTo(mesh, MESH_SHARE_GEOMETRY, {1});
+    EXPECT_EQ(mesh.sharedGeometry, &other.buffers);
+    applyTo(mesh, MESH_SHARE_GEOMETRY, {5});  // no mesh there: no change
+    EXPECT_EQ(mesh.sharedGeometry, &other.buffers);
+    applyTo(mesh, MESH_SHARE_GEOMETRY, {0});  // itself: its own buffers
+    EXPECT_EQ(mesh.sharedGeometry, &mesh.buffers);
+}
+
+TEST_F(MeshObjectTest, ParentIgnoresItselfAndClearsOnAMissingIndex)
+{
+    Mesh& child = addMesh();
+    Mesh& parent = addMesh();
+    applyTo(child, MESH_PARENT, {1});
+    EXPECT_EQ(child.parent, &parent);
+    applyTo(child, MESH_PARENT, {0});
+    EXPECT_EQ(child.parent, &parent);
+    applyTo(child, MESH_PARENT, {-1});
+    EXPECT_EQ(child.parent, nullptr);
+    applyTo(child, MESH_PARENT, {1});
+    applyTo(child, MESH_PARENT, {40});
+    EXPECT_EQ(child.parent, nullptr);
+}
+
+TEST_F(MeshObjectTest, ParentLinkThatWouldCloseALoopIsRefused)
+{
+    Mesh& a = addMesh();
+    Mesh& b = addMesh();
+    Mesh& c = addMesh();
+    applyTo(a, MESH_PARENT, {1});  // a -> b
+    applyTo(b, MESH_PARENT, {2});  // b -> c
+    applyTo(c, MESH_PARENT, {0});  // c -> a would close a -> b -> c -> a
+    EXPECT_EQ(c.parent, nullptr);
+    applyTo(b, MESH_PARENT, {0});  // b -> a would close a -> b -> a
+    EXPECT_EQ(b.parent, &c);
+    // A refused link leaves an earlier, sound parent in place.
+    Mesh& d = addMesh();
+    applyTo(c, MESH_PARENT, {3});
+    applyTo(c, MESH_PARENT, {1});
+    EXPECT_EQ(c.parent, &d);
+    // Re-parenting away from the chain is allowed.
+    applyTo(a, MESH_PARENT, {3});
+    EXPECT_EQ(a.parent, &d);
+}
+
+TEST_F(MeshObjectTest, IdsWithoutMeaningChangeNothing)
+{
+    addTexture(4, 0xFFu);
+    Mesh& mesh = addMesh();
+    applyTo(mesh, MESH_GRID, {1, 1, 0, 32, 32});
+    applyTo(mesh, MESH_PLACEMENT, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    std::vector<uint8_t> before(sizeof(Mesh));
+    std::memcpy(before.data(), static_cast<const void*>(&mesh), sizeof(Mesh));
+    const std::vector<Vec3> positions(mesh.positions, mesh.positions + mesh.positionCount);
+    for (int id = 0; id < 256; ++id) {
+        if (meshTrackName(static_cast<uint8_t>(id))) continue;
+        applyTo(mesh, static_cast<uint8_t>(id), {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, "x");
+    }
+    EXPECT_EQ(std::memcmp(before.data(), static_cast<const void*>(&mesh), sizeof(Mesh)), 0);
+    for (size_t i = 0; i < positions.size(); ++i) EXPECT_TRUE(sameBits(mesh.positions[i], positions[i]));
+}
+
+TEST_F(MeshObjectTest, ClearContentKeepsLookAndPlacement)
+{
+    Texture& texture = addTexture(4, 0);
+    Mesh& mesh = addMesh();
+    Mesh& other = addMesh();
+    applyTo(mesh, MESH_SPHERE, {8, 8, 0, 32});
+    applyTo(mesh, MESH_TEXTURES, {0, 0, 0, -1});
+    applyTo(mesh, MESH_REPEAT, {4});
+    applyTo(mesh, MESH_PARENT, {1});
+    applyTo(mesh, MESH_SHARE_GEOMETRY, {1});
+    applyTo(mesh, MESH_PLACEMENT, {32});
+    buildVertexArray(mesh);
+    mesh.clearContent();
+    EXPECT_EQ(mesh.positions, nullptr);
+    EXPECT_EQ(mesh.corners, nullptr);
+    EXPECT_EQ(mesh.positionCount + mesh.normalCount + mesh.texcoordCount + mesh.cornerCount, 0);
+    EXPECT_EQ(mesh.buffers.vertices, nullptr);
+    EXPECT_EQ(mesh.buffers.vertexCount + mesh.buffers.indexCount, 0);
+    EXPECT_EQ(mesh.repeatCount, 0);
+    EXPECT_EQ(mesh.parent, nullptr);
+    EXPECT_EQ(mesh.sharedGeometry, nullptr);
+    EXPECT_EQ(mesh.texture0, &texture);
+    EXPECT_EQ(mesh.position.x, 1.0f);
+    (void)other;
+}
+
+TEST_F(MeshObjectTest, WorkspaceCopiesTheGeometryBothWays)
+{
+    Mesh& source = addMesh();
+    Mesh& target = addMesh();
+    applyTo(source, MESH_TUBE, {6, 3, 0, 32, 0, 0, 32});
+    applyTo(source, MESH_NORMALS, {0});
+    source.copyToWorkspace();
+    target.copyFromWorkspace();
+    ASSERT_EQ(target.positionCount, source.positionCount);
+    ASSERT_EQ(target.normalCount, source.normalCount);
+    ASSERT_EQ(target.texcoordCount, source.texcoordCount);
+    ASSERT_EQ(target.cornerCount, source.cornerCount);
+    EXPECT_EQ(std::memcmp(target.positions, source.positions, sizeof(Vec3) * size_t(source.positionCount)), 0);
+    EXPECT_EQ(std::memcmp(target.normals, source.normals, sizeof(Vec3) * size_t(source.normalCount)), 0);
+    EXPECT_EQ(std::memcmp(target.texcoords, source.texcoords, sizeof(TexCoord) * size_t(source.texcoordCount)), 0);
+    EXPECT_EQ(std::memcmp(target.corners, source.corners, sizeof(MeshCorner) * size_t(source.cornerCount)), 0);
+    // Made drawable in main memory, not uploaded.
+    EXPECT_EQ(target.buffers.vertexCount, source.cornerCount);
+    EXPECT_EQ(target.buffers.vertexBuffer, 0u);
+    EXPECT_NE(target.positions, meshWorkspace().positions);
+}
+
+TEST(MeshKind, ProjectSourcesUseTheMeshTrackNames)
+{
+    const ObjectKind& kind = objectKind(SectionKind::Mesh);
+    EXPECT_EQ(kind.trackId("Sphere"), MESH_SPHERE);
+    EXPECT_EQ(kind.trackId("Displace"), MESH_DISPLACE);
+    EXPECT_STREQ(kind.trackName(MESH_MAP_TEXCOORDS), "MapTexcoords");
+    EXPECT_EQ(kind.trackName(26), nullptr);
+    EXPECT_EQ(kind.trackId("Bogus"), -1);
+
+    ProjectObject* object = createObjectOfKind(SectionKind::Mesh);
+    EXPECT_NE(dynamic_cast<Mesh*>(object), nullptr);
+    object->destroy(DESTROY_FREE);
+
+    ProjectBuilder project;
+    std::string error;
+    ASSERT_TRUE(parseProjectSource("mesh ball\n  build Tube 50 50\n  build Normals 1\n  param RenderState 0 0 0 1\n",
+                                   "test.proj", project, error))
+        << error;
+    const ProjectBuilder::Object& mesh = project.objects().at(0);
+    ASSERT_EQ(mesh.buildTracks.size(), 2u);
+    EXPECT_EQ(mesh.buildTracks[0].flags & TRACK_ID_MASK, uint32_t(MESH_TUBE));
+    EXPECT_EQ(mesh.buildTracks[1].flags & TRACK_ID_MASK, uint32_t(MESH_NORMALS));
+    EXPECT_EQ(mesh.paramTracks[0].flags & TRACK_ID_MASK, uint32_t(MESH_RENDER_STATE));
+}
