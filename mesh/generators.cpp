@@ -215,8 +215,6 @@ void makeText3D(Mesh& mesh, const AnimTrack& track)
 {
     if (!track.name) return;
     MeshText& text = mesh.text;
-    // A second text step replaces the first one's lists instead of leaking them.
-    if (text.listBase != 0) text.releaseGlyphs();
     memFree(text.characters);
     text.depth = track.value[0] / 32.0f;
     text.characters = memDuplicateString(track.name, std::strlen(track.name));

@@ -191,14 +191,7 @@ Mesh::Mesh() = default;
 Mesh::~Mesh()
 {
     clearContent();
-    // The text's lists are deleted only when they were made: list names
-    // from 1 up belong to whoever generated them first.
-    if (text.listBase != 0) {
-        text.releaseGlyphs();
-    } else {
-        memFree(text.characters);
-        text.characters = nullptr;
-    }
+    text.releaseGlyphs();
     buffers.releaseArrays();
     releaseProgram(material.shader);
 }

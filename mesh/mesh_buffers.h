@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "mesh/vec3.h"
+#include "render/shader_program.h"  // TANGENT_ATTRIBUTE, BINORMAL_ATTRIBUTE
 
 class Mesh;
 
@@ -22,9 +23,6 @@ static_assert(sizeof(MeshVertex) == 64, "MeshVertex is the 64-byte interleaved l
 static_assert(offsetof(MeshVertex, normal) == 12 && offsetof(MeshVertex, tangent) == 24 &&
                   offsetof(MeshVertex, binormal) == 36 && offsetof(MeshVertex, texcoord) == 48,
               "MeshVertex offsets are fixed by the attribute pointers");
-
-constexpr uint32_t TANGENT_ATTRIBUTE = 10;   // mTangent
-constexpr uint32_t BINORMAL_ATTRIBUTE = 11;  // mBinormal
 
 enum class CullMode : int32_t {
     FrontFaces = 0,     // back faces culled: the outside of a closed mesh

@@ -53,6 +53,7 @@ protected:
     {
         if (!useHeadlessGl(WIDTH, HEIGHT)) GTEST_SKIP() << "no headless OpenGL context";
         MeshTest::SetUp();
+        while (glGetError() != GL_NO_ERROR) {}  // errors left by others are not ours
         glViewport(0, 0, WIDTH, HEIGHT);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
