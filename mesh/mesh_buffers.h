@@ -6,9 +6,13 @@
 #include <cstdint>
 
 #include "mesh/vec3.h"
-#include "render/shader_program.h"  // TANGENT_ATTRIBUTE, BINORMAL_ATTRIBUTE
 
 class Mesh;
+
+// Generic attribute numbers of the tangent frame; the shader programs bind
+// mTangent and mBinormal to the same two.
+constexpr uint32_t TANGENT_ATTRIBUTE = 10;
+constexpr uint32_t BINORMAL_ATTRIBUTE = 11;
 
 // The one interleaved vertex format given to OpenGL (stride 64).
 struct MeshVertex {
