@@ -1,6 +1,6 @@
 // Drawing on a headless context: cull modes and the state they leave, the
-// tangent attributes, repeated copies, the parent chain, the text's glyph
-// lists, shared geometry and the texture units.
+// tangent attributes, repeated copies, the parent chain, 3D text, shared
+// geometry and the texture units.
 #include <vector>
 
 #include "platform/glimp.h"
@@ -228,37 +228,6 @@ TEST_F(DrawingTest, ALoopForcedIntoTheChainStillEnds)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(DrawingTest, TextDrawsAllButTheLastCharacter)
-{
-    Mesh& mesh = addMesh();
-    // Test glyphs: 'A' fills the left square, 'B' the right one.
-    const GLuint base = glGenLists(256);
-    for (int c : {'A', 'B'}) {
-        const float x = c == 'A' ? -3.0f : 2.0f;
-        glNewList(base + c, GL_COMPILE);
-        glBegin(GL_QUADS);
-        glVertex2f(x, -0.5f), glVertex2f(x + 1, -0.5f), glVertex2f(x + 1, 0.5f), glVertex2f(x, 0.5f);
-        glEnd();
-        glEndList();
-    }
-    mesh.text.listBase = base;
-    mesh.text.characters = memDuplicateString("AB", 2);
-    glListBase(7);
-    mesh.draw();
-    EXPECT_TRUE(lit(-2.5f, 0));
-    EXPECT_FALSE(lit(2.5f, 0));
-    GLint listBase = 0;
-    glGetIntegerv(GL_LIST_BASE, &listBase);
-    EXPECT_EQ(listBase, 7);
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    memFree(mesh.text.characters);
-    mesh.text.characters = memDuplicateString("A", 1);
-    mesh.draw();
-    EXPECT_FALSE(lit(-2.5f, 0));
-    glListBase(0);
-}
-
 TEST_F(DrawingTest, SharedGeometryIsDrawnWithItsOwnersCullMode)
 {
     Mesh& sharer = addMesh();
@@ -326,4 +295,43 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     expectUnit(GL_TEXTURE0_ARB, nullptr, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
     setTextureUnits(false, false);
+}
+
+TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)
+{
+    Mesh& mesh = addMesh();
+    applyTo(mesh, MESH_TEXT3D, {16}, "AB");
+    EXPECT_EQ(mesh.text.depth, 0.5f);
+    ASSERT_NE(mesh.text.characters, nullptr);
+    EXPECT_STREQ(mesh.text.characters, "AB");
+    ASSERT_NE(mesh.text.listBase, 0u);
+    EXPECT_EQ(mesh.positionCount + mesh.cornerCount, 0);  // the geometry is not touched
+
+    // Em height 1 scaled to 2 units from x = -3: the A is drawn, the B after it is not.
+    const float advanceA = mesh.text.glyphMetrics['A'].cellIncX;
+    ASSERT_GT(advanceA, 0.3f);
+    applyTo(mesh, MESH_PLACEMENT, {-96, -32, 0, 0, 0, 0, 10, 10, 0});
+    glListBase(7);
+    mesh.draw();
+    GLint listBase = 0;
+    glGetIntegerv(GL_LIST_BASE, &listBase);
+    EXPECT_EQ(listBase, 7);  // restored after the text
+    glListBase(0);
+    const auto litInColumns = [](float from, float to) {
+        int count = 0;
+        for (float x = from; x < to; x += 0.05f)
+            for (float y = -0.9f; y < 0.4f; y += 0.1f) count += lit(x, y);
+        return count;
+    };
+    EXPECT_GT(litInColumns(-3.0f, -3.0f + 2 * advanceA), 20);
+    EXPECT_EQ(litInColumns(-3.0f + 2 * advanceA + 0.1f, 0.0f), 0);
+
+    // A later text step replaces the text; a track without a name changes nothing.
+    applyTo(mesh, MESH_TEXT3D, {32}, "XYZ");
+    EXPECT_STREQ(mesh.text.characters, "XYZ");
+    EXPECT_EQ(mesh.text.depth, 1.0f);
+    applyTo(mesh, MESH_TEXT3D, {64});
+    EXPECT_STREQ(mesh.text.characters, "XYZ");
+    EXPECT_EQ(mesh.text.depth, 1.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -164,21 +164,6 @@ TEST_F(TubeTest, ColumnsAreStoredOneSlotOn)
     expectFinished(mesh);
 }
 
-TEST_F(TubeTest, FacesPointOutward)
-{
-    Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TUBE, {8, 2, 0, 32, 0, 0, 64});
-    for (int32_t t = 0; t < mesh.cornerCount / 3; ++t) {
-        const MeshCorner* c = mesh.corners + 3 * t;
-        const Vec3 p0 = mesh.positions[c[0].positionIndex];
-        const Vec3 p1 = mesh.positions[c[1].positionIndex];
-        const Vec3 p2 = mesh.positions[c[2].positionIndex];
-        const Vec3 n = cross(p1 - p0, p2 - p0);
-        const Vec3 centre = (p0 + p1 + p2) * (1.0f / 3.0f);
-        EXPECT_GT(n.x * centre.x + n.z * centre.z, 0.0f) << "triangle " << t;
-    }
-}
-
 TEST_F(TubeTest, SingleColumnAndHugeCounts)
 {
     Mesh& mesh = addMesh();

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/project_reader.h"
-#include "core/timeline.h"
 #include "platform/png_file.h"
 #include "render/gl_context.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
-#include "tools/project_builder.h"
+#include "tests/support/loaded_show.h"
 
 namespace {
 
@@ -75,22 +73,16 @@ TEST(MeshRenderCheck, LitTexturedSphereAndTubeAppearWhereTheCameraExpects)
     tube.param(MESH_RENDER_STATE, {0, 0, 0, 1, 0, 0, 1});
     tube.build(MESH_TUBE, {24, 4, 0, 20, 0, 0, 72});
     tube.build(MESH_NORMALS, {1});
-    const std::vector<uint8_t> bytes = builder.bytes();
-
-    ObjectRegistry registry;
-    Timeline timeline;
-    theRegistry = &registry;
-    ProjectStream stream(bytes.data(), bytes.size());
-    ASSERT_EQ(loadProject(stream, registry, timeline), 4) << stream.error();
+    LoadedShow show(builder, false);
+    ASSERT_EQ(show.error, "");
     // The textures are painted here rather than generated, then the meshes built.
-    Texture* checker = textureAt(0);
-    Texture* stripes = textureAt(1);
-    ASSERT_TRUE(checker && stripes);
-    fillChecker(*checker, 0xFFE02020u, 0xFFF0F0F0u);
-    fillChecker(*stripes, 0xFF2040E0u, 0xFFF0F0F0u);
-    checker->upload();
-    stripes->upload();
-    for (ProjectObject* object : registry[SectionKind::Mesh]) object->build();
+    Texture& checker = show.object<Texture>(SectionKind::Texture, 0);
+    Texture& stripes = show.object<Texture>(SectionKind::Texture, 1);
+    fillChecker(checker, 0xFFE02020u, 0xFFF0F0F0u);
+    fillChecker(stripes, 0xFF2040E0u, 0xFFF0F0F0u);
+    checker.upload();
+    stripes.upload();
+    for (ProjectObject* object : show.registry[SectionKind::Mesh]) object->build();
 
     glViewport(0, 0, WIDTH, HEIGHT);
     glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
@@ -112,7 +104,7 @@ TEST(MeshRenderCheck, LitTexturedSphereAndTubeAppearWhereTheCameraExpects)
     glColor3ub(255, 255, 255);
 
     std::vector<Mesh*> meshes;
-    for (ProjectObject* object : registry[SectionKind::Mesh]) meshes.push_back(dynamic_cast<Mesh*>(object));
+    for (ProjectObject* object : show.registry[SectionKind::Mesh]) meshes.push_back(dynamic_cast<Mesh*>(object));
     ASSERT_EQ(meshes.size(), 2u);
     for (Mesh* mesh : meshes) {
         ASSERT_NE(mesh, nullptr);
@@ -154,6 +146,4 @@ TEST(MeshRenderCheck, LitTexturedSphereAndTubeAppearWhereTheCameraExpects)
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_NORMALIZE);
-    registry.clear();
-    theRegistry = nullptr;
 }
