@@ -1,20 +1,143 @@
 #include "render/frame.h"
 
+#include <cmath>
+
+#include "core/numeric.h"
 #include "core/settings.h"
 #include "core/timeline.h"
 #include "platform/glimp.h"
-#include "render/gl_context.h"
+#include "render/gl.h"
+#include "scene/scene.h"
+#include "texture/texture.h"
+
+Scene* currentScene = nullptr;
+float cachedFieldOfView = 0.0f;
+float restoreFieldOfView = 70.0f;
+
+Scene* sceneForFrame()
+{
+    if (!theRegistry || !theTimeline) return nullptr;
+    return static_cast<Scene*>(theRegistry->at(SectionKind::Scene, theTimeline->sceneIndex));
+}
 
 void renderFrame()
 {
     glViewport(0, 0, screenWidth, screenHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
-    // -1, or an index at or past the number of Scenes, means no Scene: the
-    // back buffer is presented as it is.
-    ProjectObject* scene = (theRegistry && theTimeline)
-                               ? theRegistry->at(SectionKind::Scene, theTimeline->sceneIndex)
-                               : nullptr;
-    (void)scene;
+    currentScene = sceneForFrame();
+    // Without a Scene the back buffer is presented as it is.
+    if (currentScene) {
+        applySceneCamera(*currentScene);
+        renderScene(*currentScene);
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
     glFlush();
     GLimp_SwapBuffers();
+}
+
+void applySceneCamera(const Scene& scene)
+{
+    // The projection is rebuilt only when the field of view changes; after
+    // any frame it is otherwise the 3D restore's (aspect 4/3).
+    if (scene.fieldOfView != cachedFieldOfView) {
+        cachedFieldOfView = scene.fieldOfView;
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        // The product of the two fields, as the show has it.
+        gluPerspective(scene.fieldOfView * scene.aspect, scene.aspect, 0.01, 100.0);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float r = scene.roll * 3.14159f * 2.0f / 360.0f;
+    gluLookAt(scene.eye[0], scene.eye[1], scene.eye[2], scene.target[0], scene.target[1], scene.target[2],
+              std::sin(r), std::cos(r), 0.0);
+}
+
+namespace {
+
+// Drawn at pixel coordinates under a 2D projection of its own and without
+// depth, so that it stays behind the 3D pass; the camera is restored after.
+void drawBackground(const Scene& scene)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_ALPHA_TEST);
+    drawImageQuad(scene.backgroundImage);
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+}  // namespace
+
+void renderScene(const Scene& scene)
+{
+    if (scene.clearBuffers) {
+        const float* colour = scene.clearWithFogColor ? scene.fogColor : scene.clearColor;
+        glClearColor(colour[0], colour[1], colour[2], 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else {
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+
+    // Fog stays as set for the rest of the frame, 2D layers included.
+    if (scene.fogMode != -1) {
+        glFogfv(GL_FOG_COLOR, scene.fogColor);
+        glFogi(GL_FOG_MODE, scene.fogMode);
+        glFogf(GL_FOG_DENSITY, scene.fogDensity);
+        glFogf(GL_FOG_START, scene.fogStart);
+        glFogf(GL_FOG_END, scene.fogEnd);
+        glEnable(GL_FOG);
+    } else {
+        glDisable(GL_FOG);
+    }
+
+    // The glow source: the lit meshes at 128 x 128, every frame.
+    glPushMatrix();
+    glViewport(0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE);
+    applyLights();
+    drawMeshes();
+    if (glowTexture) {
+        glowTexture->bind();
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
+    }
+    glPopMatrix();
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, screenWidth, screenHeight);
+
+    if (scene.backgroundImage.textureIndex != -1) drawBackground(scene);
+
+    if (scene.viewportEnabled) {
+        const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+        glViewport(truncToInt32(w / 100.0f * scene.viewportX), truncToInt32(h / 100.0f * scene.viewportY),
+                   truncToInt32(w / 100.0f * scene.viewportWidth), truncToInt32(h / 100.0f * scene.viewportHeight));
+    }
+
+    applyLights();
+    drawMeshes();
+    drawParticles();
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+
+    drawZoomGlow(scene);
+    drawRingGlows(scene);
+
+    glViewport(0, 0, screenWidth, screenHeight);
+    begin2D();
+    drawImageOverlays(scene);
+    drawCaptions(scene);
+    drawFade(scene);
+    end2D();
 }

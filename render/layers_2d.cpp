@@ -1,0 +1,175 @@
+// The 2D layers laid over the 3D pass: zoom glow, ring glows, image
+// overlays, captions and fade, all at pixel coordinates.
+#include <cmath>
+
+#include "core/numeric.h"
+#include "core/settings.h"
+#include "render/fonts.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/texture_units.h"
+#include "scene/scene.h"
+#include "texture/texture.h"
+
+namespace {
+
+void quadAt(float x0, float y0, float x1, float y1)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+// Scene tracks of one id that are to be applied, in list order.
+template <class Draw>
+void forEachLayerTrack(const Scene& scene, SceneTrack id, Draw draw)
+{
+    for (const AnimTrack* track : scene.paramTracks)
+        if (track->id() == static_cast<uint8_t>(id) && track->applies()) draw(*track);
+}
+
+void bindGlowTexture()
+{
+    if (glowTexture) glowTexture->bind();
+}
+
+}  // namespace
+
+void begin2D()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+}
+
+void end2D()
+{
+    restoreFieldOfView = cachedFieldOfView;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(restoreFieldOfView * 4.0f / 3.0f, 4.0 / 3.0, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+}
+
+void drawFullScreenQuad()
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2i(0, 0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2i(screenWidth, 0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2i(screenWidth, screenHeight);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2i(0, screenHeight);
+    glEnd();
+}
+
+void drawImageQuad(const ImageQuad& quad)
+{
+    Texture* texture = textureAt(quad.textureIndex);
+    if (!texture) return;
+    setTextureUnits(true, false);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glColor4fv(quad.color);
+    texture->bind();
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float x0 = w * quad.x, y0 = h * quad.y;
+    quadAt(x0, y0, x0 + w * quad.width, y0 + h * quad.height);
+}
+
+void drawZoomGlow(const Scene& scene)
+{
+    if (!scene.zoomGlowOn() || !(scene.glowSize > 0.0f)) return;
+    setTextureUnits(false, false);
+    begin2D();
+    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
+    glEnable(GL_BLEND);
+    bindGlowTexture();
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    for (int32_t i = 0; i < scene.glowCount; ++i) {
+        // Each copy larger and fainter than the one before.
+        const float f = static_cast<float>(i) / static_cast<float>(scene.glowCount);
+        const float d = f * scene.glowSize * w * 0.02f;
+        const float fade = 1.0f - f;
+        glColor4f(scene.glowColor[0] * fade, scene.glowColor[1] * fade, scene.glowColor[2] * fade,
+                  scene.glowColor[3] * fade);
+        quadAt(-d, -d, w + d, h + d);
+    }
+    end2D();
+}
+
+void drawRingGlows(const Scene& scene)
+{
+    forEachLayerTrack(scene, SceneTrack::RingGlow, [](const AnimTrack& track) {
+        const int32_t n = truncToInt32(track.value[1]);
+        if (n <= 0) return;
+        const float radius = track.value[0];
+        setTextureUnits(false, false);
+        begin2D();
+        glBlendFunc(GL_SRC_COLOR, GL_ONE);
+        glEnable(GL_BLEND);
+        bindGlowTexture();
+        glColor3f(track.value[3] / 255.0f, track.value[4] / 255.0f, track.value[5] / 255.0f);
+        const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+        quadAt(0.0f, 0.0f, w, h);
+        for (int32_t j = 0; j < n; ++j) {
+            const float a = static_cast<float>(j) / static_cast<float>(n) * 360.0f * 3.14159f * 2.0f / 360.0f;
+            const float x = radius * std::cos(a), y = radius * std::sin(a);
+            quadAt(x, y, w + x, h + y);
+        }
+        end2D();
+    });
+}
+
+void drawImageOverlays(const Scene& scene)
+{
+    forEachLayerTrack(scene, SceneTrack::Overlay, [](const AnimTrack& track) {
+        ImageQuad quad = imageQuadOf(track);
+        // Unlike the Scene's own image fields, an overlay rounds its index
+        // to the nearest integer (ties to even).
+        quad.textureIndex = truncToInt32(std::nearbyint(track.value[0]));
+        drawImageQuad(quad);
+    });
+}
+
+void drawCaptions(const Scene& scene)
+{
+    if (!captionFont) return;
+    forEachLayerTrack(scene, SceneTrack::Caption, [](const AnimTrack& track) {
+        const float k = 1.0f / 256.0f;
+        glColor4f(track.value[3] * k, track.value[4] * k, track.value[5] * k, track.value[6] * k);
+        const float x = static_cast<float>(screenWidth) / 100.0f * track.value[0];
+        const float y = static_cast<float>(screenHeight) / 100.0f * track.value[1];
+        captionFont->drawText(x, y, track.name);
+    });
+}
+
+void drawFade(const Scene& scene)
+{
+    if (!(scene.fadeColor[3] > 0.0f)) return;
+    setTextureUnits(false, false);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glColor4fv(scene.fadeColor);
+    drawFullScreenQuad();
+}
