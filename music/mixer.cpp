@@ -1,0 +1,194 @@
+#include "music/mixer.h"
+
+#include <cmath>
+
+namespace {
+
+// Stands in for a zero step when counting frames to a boundary.
+constexpr int64_t ZERO_STEP_STAND_IN = int64_t(0x017C6F8C) << 8;
+constexpr float RAMP_RECIPROCAL = 1.0f / RAMP_FRAMES;
+constexpr float GAIN_SCALE = 1.0f / 255.0f;
+constexpr float FRACTION_SCALE = 1.0f / 2147483648.0f;
+
+int64_t fixedFrames(uint32_t frames) { return static_cast<int64_t>(frames) << 32; }
+
+// Output frames until the position crosses the loop edge it is heading for:
+// forward, the first frame at or past the end; backward, the first frame
+// below the loop start. Counted exactly, so no run reads past an edge.
+int64_t framesToBoundary(const MixVoice& voice)
+{
+    const XmSample& sample = *voice.sample;
+    const int64_t step = voice.step ? static_cast<int64_t>(voice.step) : ZERO_STEP_STAND_IN;
+    if (voice.direction == BACKWARD) {
+        const int64_t distance = voice.position - fixedFrames(sample.loopStart);
+        if (distance < 0) return 0;
+        return distance / step + 1;
+    }
+    int64_t end = fixedFrames(sample.loopStart + sample.loopLength);
+    if (voice.position > end) end = fixedFrames(sample.length);
+    const int64_t distance = end - voice.position;
+    if (distance <= 0) return 0;
+    return (distance + step - 1) / step;
+}
+
+void handleBoundary(MixVoice& voice)
+{
+    const XmSample& sample = *voice.sample;
+    const int64_t loopStart = fixedFrames(sample.loopStart);
+    const int64_t loopLength = fixedFrames(sample.loopLength);
+    const int64_t loopEnd = loopStart + loopLength;
+    int64_t position = voice.position;
+    switch (sample.loopMode) {
+    case LOOP_FORWARD:
+        // Back by whole loop lengths until inside the loop.
+        if (position >= loopEnd) position = loopStart + (position - loopStart) % loopLength;
+        break;
+    case LOOP_PING_PONG: {
+        // Mirrored about the edge less half a fraction unit, so that an edge
+        // value is not played twice; a run past both edges folds again.
+        // Two reflections make a shift by twice the loop, so a far overshoot
+        // is first brought within one round trip.
+        const int64_t roundTrip = 2 * loopLength;
+        for (;;) {
+            if (position >= loopEnd) {
+                position -= (position - loopEnd) / roundTrip * roundTrip;
+                position = 2 * loopEnd - 1 - position;
+                voice.direction = BACKWARD;
+            } else if (position < loopStart) {
+                position += (loopStart - position - 1) / roundTrip * roundTrip;
+                position = 2 * loopStart - 1 - position;
+                voice.direction = FORWARD;
+            } else {
+                break;
+            }
+        }
+        break;
+    }
+    default:
+        voice.sample = nullptr;
+        position = 0;
+        break;
+    }
+    voice.position = position;
+}
+
+// Starts, continues or ends the volume ramp before a run.
+void settleRamp(MixVoice& voice)
+{
+    if (voice.rampFramesLeft != 0 && voice.targetFirst == voice.lastFirst && voice.targetSecond == voice.lastSecond)
+        return;
+    voice.lastFirst = voice.targetFirst;
+    voice.lastSecond = voice.targetSecond;
+    const int32_t first = voice.currentFirst / 256;
+    const int32_t second = voice.currentSecond / 256;
+    bool ramp = false;
+    voice.rampIncFirst = 0.0f;
+    voice.rampIncSecond = 0.0f;
+    if (voice.targetFirst != first) {
+        voice.rampIncFirst = static_cast<float>(voice.targetFirst - first) * GAIN_SCALE * RAMP_RECIPROCAL;
+        ramp = true;
+    }
+    if (voice.targetSecond != second) {
+        voice.rampIncSecond = static_cast<float>(voice.targetSecond - second) * GAIN_SCALE * RAMP_RECIPROCAL;
+        ramp = true;
+    }
+    voice.rampFramesLeft = ramp ? RAMP_FRAMES : 0;
+}
+
+inline float interpolate(const int16_t* data, int64_t position)
+{
+    const int32_t i = static_cast<int32_t>(position >> 32);
+    const auto fraction = static_cast<uint32_t>(position);
+    const float t = static_cast<float>(static_cast<int32_t>(fraction >> 1)) * FRACTION_SCALE;
+    const float a = data[i];
+    return a + t * static_cast<float>(data[i + 1] - data[i]);
+}
+
+void mixVoice(MixVoice& voice, float* out, int32_t frames)
+{
+    while (frames > 0 && voice.sample) {
+        const int16_t* data = voice.sample->data;
+        if (!data) {  // nothing to play: stopped at its first edge
+            voice.sample = nullptr;
+            voice.position = 0;
+            return;
+        }
+        int32_t run = frames;
+        bool atBoundary = false;
+        const int64_t toBoundary = framesToBoundary(voice);
+        if (toBoundary <= run) {
+            run = static_cast<int32_t>(toBoundary);
+            atBoundary = true;
+        }
+        settleRamp(voice);
+        const bool ramping = voice.rampFramesLeft != 0;
+        if (ramping && voice.rampFramesLeft < run) {
+            run = voice.rampFramesLeft;
+            atBoundary = false;
+        }
+
+        const int64_t step = voice.direction == BACKWARD ? -static_cast<int64_t>(voice.step)
+                                                         : static_cast<int64_t>(voice.step);
+        int64_t position = voice.position;
+        if (ramping) {
+            float first = static_cast<float>(voice.currentFirst) / 256.0f / 255.0f;
+            float second = static_cast<float>(voice.currentSecond) / 256.0f / 255.0f;
+            for (int32_t k = 0; k < run; ++k) {
+                const float value = interpolate(data, position);
+                out[2 * k] += value * first;
+                out[2 * k + 1] += value * second;
+                first += voice.rampIncFirst;
+                second += voice.rampIncSecond;
+                position += step;
+            }
+            voice.currentFirst = static_cast<int32_t>(std::lrint(first * 255.0f * 256.0f));
+            voice.currentSecond = static_cast<int32_t>(std::lrint(second * 255.0f * 256.0f));
+            voice.rampFramesLeft -= run;
+            if (voice.rampFramesLeft == 0) {
+                voice.rampIncFirst = 0.0f;
+                voice.rampIncSecond = 0.0f;
+                voice.currentFirst = voice.targetFirst * 256;
+                voice.currentSecond = voice.targetSecond * 256;
+            }
+        } else if (voice.targetFirst == 0 && voice.targetSecond == 0) {
+            // Silent (a voice faded out keeps playing): adding zeros changes
+            // nothing, so only the position moves.
+            position += step * run;
+        } else {
+            const float first = static_cast<float>(voice.targetFirst) / 255.0f;
+            const float second = static_cast<float>(voice.targetSecond) / 255.0f;
+            for (int32_t k = 0; k < run; ++k) {
+                const float value = interpolate(data, position);
+                out[2 * k] += value * first;
+                out[2 * k + 1] += value * second;
+                position += step;
+            }
+        }
+        voice.position = position;
+        out += 2 * run;
+        frames -= run;
+        if (atBoundary) handleBoundary(voice);
+    }
+}
+
+}  // namespace
+
+void mixVoices(MixVoice* voices, int32_t voiceCount, float* buffer, int32_t frames)
+{
+    if (frames <= 0) return;
+    for (int32_t v = 0; v < voiceCount; ++v)
+        if (voices[v].sample) mixVoice(voices[v], buffer, frames);
+}
+
+void convertToPcm(int16_t* output, const float* region, int32_t frames)
+{
+    for (int32_t i = 0; i < 2 * frames; ++i) {
+        const float value = region[i];
+        if (!(value < 32767.0f))
+            output[i] = 32767;
+        else if (value <= -32768.0f)
+            output[i] = -32768;
+        else
+            output[i] = static_cast<int16_t>(std::lrint(value));  // ties to even
+    }
+}

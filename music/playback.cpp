@@ -1,0 +1,232 @@
+#include "music/playback.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/numeric.h"
+#include "music/module_file.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
+
+Player thePlayer;
+
+namespace {
+
+constexpr float RATE_RECIPROCAL = 1.0f / MIX_RATE;
+constexpr int32_t DEFAULT_TWIN_OFFSET = 32;
+constexpr int32_t WIDE_TWIN_OFFSET = VOICE_COUNT / 2;
+
+void releasePlayer()
+{
+    Player& player = thePlayer;
+    std::free(player.mixBlock);
+    player.mixBlock = nullptr;
+    player.mixBuffer = nullptr;
+    std::free(player.output);
+    player.output = nullptr;
+    std::free(player.channels);
+    player.channels = nullptr;
+    player.module = nullptr;
+    std::free(player.positionLog);
+    player.positionLog = nullptr;
+    player.writeCursor = 0;
+    player.heardChunk = 0;
+}
+
+// Everything playback needs before the first chunk: voices, the module's
+// sequencer state, channels, log and buffers. Nothing is allocated after.
+bool setUpPlayer(XmModule* module)
+{
+    Player& player = thePlayer;
+    for (int32_t v = 0; v < VOICE_COUNT; ++v) {
+        player.voices[v] = MixVoice{};
+        player.voices[v].index = v;
+        player.voices[v].step = FIXED_ONE;
+    }
+    module->globalVolume = module->initialGlobalVolume;
+    module->speed = module->defaultTempo;
+    module->row = 0;
+    module->orderPosition = 0;
+    module->nextRow = -1;
+    module->nextOrder = -1;
+    module->framesLeftInTick = 0;
+    module->tickInRow = 0;
+    module->elapsedMs = 0;
+    setTempo(module, module->defaultBpm);
+
+    const int32_t channels = module->channelCount > 0 ? module->channelCount : 0;
+    player.twinOffset = channels <= DEFAULT_TWIN_OFFSET ? DEFAULT_TWIN_OFFSET : WIDE_TWIN_OFFSET;
+    player.channels = static_cast<XmChannel*>(std::calloc(static_cast<size_t>(channels) + 1, sizeof(XmChannel)));
+    player.positionLog = static_cast<PositionLogEntry*>(std::calloc(CHUNK_COUNT, sizeof(PositionLogEntry)));
+    player.output = static_cast<int16_t*>(std::calloc(static_cast<size_t>(TOTAL_FRAMES) * 2, sizeof(int16_t)));
+    player.mixBlock = std::calloc(static_cast<size_t>(TOTAL_FRAMES) * 8 + 256, 1);
+    if (!player.channels || !player.positionLog || !player.output || !player.mixBlock) {
+        releasePlayer();
+        return false;
+    }
+    for (int32_t c = 0; c < channels; ++c) player.channels[c].voice = &player.voices[c];
+    const auto address = reinterpret_cast<uintptr_t>(player.mixBlock);
+    player.mixBuffer = reinterpret_cast<float*>((address + 15) & ~uintptr_t(15));
+    player.module = module;
+    player.writeCursor = 0;
+    player.heardChunk = 0;
+    return true;
+}
+
+void mixThread(void*)
+{
+    Player& player = thePlayer;
+    player.exited = 0;
+    while (!player.stopRequest) {
+        const int64_t consumed = Sys_AudioPosition();
+        const auto playing = static_cast<int32_t>(consumed % TOTAL_FRAMES / CHUNK_FRAMES);
+        // Refill every chunk behind the one being heard: the buffer stays a
+        // whole loop ahead of the listener.
+        while (player.writeCursor != playing) {
+            player.busy = 1;
+            mixChunk();
+            player.heardChunk = (player.heardChunk + 1) % CHUNK_COUNT;
+            player.busy = 0;
+        }
+        Sys_AudioWritten();
+        Sys_Sleep(5);
+    }
+    player.exited = 1;
+}
+
+}  // namespace
+
+void setTempo(XmModule* module, int32_t bpm)
+{
+    module->bpm = bpm;
+    // A tempo below 1 BPM (only a header can give one) plays at 1 BPM.
+    const int32_t beats = bpm < 1 ? 1 : bpm;
+    const float perFive = static_cast<float>(2 * beats) / 5.0f;
+    const double frames = MIX_RATE * (1000.0 / perFive) / 1000.0;
+    const int32_t framesPerTick = truncToInt32(frames);
+    module->framesPerTick = framesPerTick < 1 ? 1 : framesPerTick;
+}
+
+void mixChunk()
+{
+    Player& player = thePlayer;
+    XmModule* module = player.module;
+    if (!module) return;
+    float* region = player.mixBuffer + static_cast<size_t>(player.writeCursor) * CHUNK_FRAMES * 2;
+    std::memset(region, 0, sizeof(float) * CHUNK_FRAMES * 2);
+    int32_t left = module->framesLeftInTick;
+    int32_t done = 0;
+    while (done < CHUNK_FRAMES) {
+        if (left <= 0) {
+            if (module->tickHandler) module->tickHandler(module);
+            left = module->framesPerTick;
+        }
+        const int32_t n = left < CHUNK_FRAMES - done ? left : CHUNK_FRAMES - done;
+        mixVoices(player.voices, 2 * player.twinOffset, region + 2 * done, n);
+        // Per run, so short runs lose their fractions.
+        module->elapsedMs += truncToInt32(static_cast<float>(n) * RATE_RECIPROCAL * 1000.0f);
+        left -= n;
+        done += n;
+    }
+    PositionLogEntry& entry = player.positionLog[player.writeCursor];
+    entry.order = static_cast<uint8_t>(module->orderPosition);
+    entry.row = static_cast<uint8_t>(module->row);
+    entry.elapsedMs = module->elapsedMs;
+    module->framesLeftInTick = left;
+    convertToPcm(player.output + static_cast<size_t>(player.writeCursor) * CHUNK_FRAMES * 2, region, CHUNK_FRAMES);
+    player.writeCursor = (player.writeCursor + 1) % CHUNK_COUNT;
+}
+
+bool startPlayback(XmModule* module)
+{
+    if (!module) return false;
+    stopPlayback(module);
+    if (!fileCallbacksInstalled()) return false;
+    Player& player = thePlayer;
+    if (!setUpPlayer(module)) return false;
+    if (!Sys_OpenAudio(player.output, TOTAL_FRAMES, MIX_RATE)) {
+        releasePlayer();
+        return false;
+    }
+    player.deviceOpen = true;
+    // The whole loop is mixed before the device starts.
+    do {
+        mixChunk();
+    } while (player.writeCursor != 0);
+    Sys_AudioWritten();
+    Sys_StartAudio();
+    player.stopRequest = 0;
+    // Set here as well as by the thread, so that a stop right after the
+    // start waits for a thread that has not run yet.
+    player.exited = 0;
+    player.threadStarted = Sys_StartThread(mixThread, nullptr, ThreadPriority::TimeCritical);
+    if (!player.threadStarted) {
+        player.exited = 1;
+        stopPlayback(module);
+        return false;
+    }
+    return true;
+}
+
+bool stopPlayback(XmModule* module)
+{
+    if (!module) return false;
+    Player& player = thePlayer;
+    player.stopRequest = 1;
+    while (player.busy) Sys_Sleep(1);
+    if (player.threadStarted) {
+        while (!player.exited) Sys_Sleep(10);
+        player.threadStarted = false;
+    }
+    // The device reads the output buffer until it is closed.
+    if (player.deviceOpen) {
+        Sys_CloseAudio();
+        player.deviceOpen = false;
+    }
+    releasePlayer();
+    return true;
+}
+
+bool freeModule(XmModule* module)
+{
+    if (!module) return false;
+    while (thePlayer.busy) Sys_Sleep(1);
+    stopPlayback(module);
+    releaseModuleData(module);
+    std::free(module);
+    return true;
+}
+
+int32_t playingOrderPosition(int32_t query)
+{
+    if (!query || !thePlayer.positionLog) return 0;
+    return thePlayer.positionLog[thePlayer.heardChunk].order;
+}
+
+int32_t playingRow(int32_t query)
+{
+    if (!query || !thePlayer.positionLog) return 0;
+    return thePlayer.positionLog[thePlayer.heardChunk].row;
+}
+
+int32_t playingElapsedMs(int32_t query)
+{
+    if (!query || !thePlayer.positionLog) return 0;
+    return thePlayer.positionLog[thePlayer.heardChunk].elapsedMs;
+}
+
+bool startOfflinePlayback(XmModule* module)
+{
+    if (!module) return false;
+    stopPlayback(module);
+    return setUpPlayer(module);
+}
+
+const int16_t* renderNextChunk()
+{
+    Player& player = thePlayer;
+    if (!player.module) return nullptr;
+    const int32_t chunk = player.writeCursor;
+    mixChunk();
+    return player.output + static_cast<size_t>(chunk) * CHUNK_FRAMES * 2;
+}

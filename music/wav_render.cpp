@@ -1,0 +1,92 @@
+#include "music/wav_render.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "music/mixer.h"
+#include "music/playback.h"
+
+namespace {
+
+constexpr int64_t BYTES_PER_FRAME = 4;
+constexpr int64_t MAX_DATA_BYTES = 0xFFFFFFFFll - 36;
+
+void put16(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t value)
+{
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+
+std::vector<uint8_t> wavHeader(uint32_t dataBytes)
+{
+    std::vector<uint8_t> header;
+    putTag(header, "RIFF");
+    put32(header, 36 + dataBytes);
+    putTag(header, "WAVE");
+    putTag(header, "fmt ");
+    put32(header, 16);
+    put16(header, 1);  // PCM
+    put16(header, 2);
+    put32(header, MIX_RATE);
+    put32(header, MIX_RATE * BYTES_PER_FRAME);
+    put16(header, BYTES_PER_FRAME);
+    put16(header, 16);
+    putTag(header, "data");
+    put32(header, dataBytes);
+    return header;
+}
+
+// Chunk samples as little-endian bytes, whatever the machine's order.
+void appendFrames(std::vector<uint8_t>& out, const int16_t* values, int64_t frames)
+{
+    for (int64_t i = 0; i < frames * 2; ++i) put16(out, static_cast<uint16_t>(values[i]));
+}
+
+}  // namespace
+
+bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFrame, int64_t frameCount,
+                    std::string& error)
+{
+    if (frameCount < 0) frameCount = 0;
+    if (firstFrame < 0) firstFrame = 0;
+    if (frameCount * BYTES_PER_FRAME > MAX_DATA_BYTES) {
+        error = "the music for " + path + " is too long for a WAV file";
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool playing = module && startOfflinePlayback(module);
+    std::vector<uint8_t> bytes = wavHeader(static_cast<uint32_t>(frameCount * BYTES_PER_FRAME));
+    const std::vector<int16_t> silence(static_cast<size_t>(CHUNK_FRAMES) * 2, 0);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+
+    int64_t frame = 0;  // first frame of the next chunk
+    const int64_t end = firstFrame + frameCount;
+    while (ok && frame < end) {
+        const int16_t* chunk = playing ? renderNextChunk() : silence.data();
+        const int64_t from = frame < firstFrame ? firstFrame - frame : 0;
+        const int64_t to = end - frame < CHUNK_FRAMES ? end - frame : CHUNK_FRAMES;
+        frame += CHUNK_FRAMES;
+        if (from >= to) continue;
+        bytes.clear();
+        appendFrames(bytes, chunk + 2 * from, to - from);
+        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
+    if (playing) stopPlayback(module);
+    if (std::fclose(file) != 0) ok = false;
+    if (!ok) error = "cannot write " + path + ": " + std::strerror(errno);
+    return ok;
+}

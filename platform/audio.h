@@ -1,0 +1,18 @@
+// The sound device: plays one looping buffer of 16-bit stereo frames for as
+// long as it is open, and tells how many frames it has consumed.
+#pragma once
+#include <cstdint>
+
+// Opens the default device, paused, on `frames` (frameCount stereo frames,
+// kept alive by the caller until Sys_CloseAudio). False when the machine has
+// no device that will open at this rate and format.
+bool Sys_OpenAudio(const int16_t* frames, int32_t frameCount, int32_t rate);
+// Starts the endless loop from the buffer's first frame.
+void Sys_StartAudio();
+// Frames consumed since the start; the buffer position is this modulo
+// frameCount.
+int64_t Sys_AudioPosition();
+// Publishes what the owner has written into the buffer to the device's
+// thread (call after refilling, before the device can reach it).
+void Sys_AudioWritten();
+void Sys_CloseAudio();
