@@ -50,11 +50,15 @@ const char* usageText()
            "  --fullscreen       skip the dialog and run full screen\n"
            "  --project FILE     read the project data from FILE instead of the built-in data\n"
            "  --render DIR       headless: write the frames as DIR/frame_00000.png, ...\n"
+           "                     and the music of the same span as DIR/music.wav\n"
            "    --fps N          frames per second of the capture (default 60)\n"
            "    --from S         first second to capture (default 0)\n"
            "    --to S           second at which the capture stops (default 122)\n"
            "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
            "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
+           "  --module FILE      play the XM module in FILE instead of the built-in music\n"
+           "  --wav FILE         no window: write the music as a 16-bit stereo 44,100 Hz WAV file\n"
+           "    --seconds S      seconds of music to write (default 122)\n"
            "  --help             show this text\n";
 }
 
@@ -62,6 +66,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 {
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
+    bool renderGiven = false, secondsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -91,6 +96,23 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             if (!needValue("a directory")) return false;
             result.mode = RunMode::Render;
             result.renderDirectory = value;
+            renderGiven = true;
+            ++i;
+        } else if (option == "--module") {
+            if (!needValue("a file name")) return false;
+            result.moduleFile = value;
+            ++i;
+        } else if (option == "--wav") {
+            if (!needValue("a file name")) return false;
+            result.wavFile = value;
+            ++i;
+        } else if (option == "--seconds") {
+            if (!needValue("a time in seconds")) return false;
+            if (!parseSeconds(value, result.wavSeconds)) {
+                error = std::string("bad time '") + value + "' for --seconds (expected seconds, 0 or more)";
+                return false;
+            }
+            secondsGiven = true;
             ++i;
         } else if (option == "--dump-meshes") {
             if (!needValue("a directory")) return false;
@@ -122,6 +144,19 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
         error = "--dump-meshes does not go with --render";
+        return false;
+    }
+    if (!result.wavFile.empty()) {
+        if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
+            !result.projectFile.empty() || !result.dumpDirectory.empty()) {
+            error = "--wav goes with --module and --seconds only";
+            return false;
+        }
+        result.mode = RunMode::Wav;
+        return true;
+    }
+    if (secondsGiven) {
+        error = "--seconds goes with --wav only";
         return false;
     }
     if (result.mode == RunMode::Render) {

@@ -8,6 +8,7 @@ enum class RunMode {
     Show,    // the show in a window (or full screen)
     Render,  // headless capture of frames as PNG files
     DumpMeshes,  // headless: the built meshes as OBJ files
+    Wav,     // the music alone, rendered to a WAV file
     Help,
 };
 
@@ -21,6 +22,9 @@ struct CommandLine {
     std::string dumpDirectory;  // --dump-meshes
     int fps = 60;
     double fromSeconds = 0.0, toSeconds = 122.0;
+    std::string moduleFile;  // empty: the built-in music module
+    std::string wavFile;
+    double wavSeconds = 122.0;
 };
 
 // Fills `result`; false with a one-line reason in `error` for an unknown

@@ -18,6 +18,11 @@
 #include "core/setup_dialog.h"
 #include "core/timeline.h"
 #include "mesh/mesh_obj.h"
+#include "music/module_file.h"
+#include "music/playback.h"
+#include "music/wav_render.h"
+#include "music/xm_module.h"
+#include "platform/clock.h"
 #include "platform/glimp.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
@@ -57,6 +62,56 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
     source.size = source.fileBytes.size();
     source.origin = "project file " + commandLine.projectFile;
     return true;
+}
+
+// The music module: the built-in one, or a file named on the command line.
+struct ModuleSource {
+    std::vector<uint8_t> fileBytes;
+    std::string origin;
+};
+
+// Module files are read whole into memory; beyond this they are refused.
+constexpr std::streamoff MODULE_FILE_LIMIT = 256 << 20;
+
+// Hands the module bytes to the player's file callbacks. False, with the
+// reason printed, when a named file cannot be read.
+bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, ModuleSource& source)
+{
+    installResourceCallbacks();
+    if (commandLine.moduleFile.empty()) {
+        setModuleResource(embedded.module, static_cast<int32_t>(embedded.moduleSize));
+        source.origin = "built-in music module";
+        return true;
+    }
+    setModuleResource(nullptr, 0);
+    source.origin = "module file " + commandLine.moduleFile;
+    std::ifstream file(commandLine.moduleFile, std::ios::binary | std::ios::ate);
+    if (!file) {
+        complain("cannot read module file " + commandLine.moduleFile + ": " + std::strerror(errno));
+        return false;
+    }
+    const std::streamoff size = file.tellg();
+    if (size > MODULE_FILE_LIMIT) {
+        complain(source.origin + ": too large for a music module");
+        return false;
+    }
+    file.seekg(0);
+    source.fileBytes.resize(static_cast<size_t>(size > 0 ? size : 0));
+    if (!file.read(reinterpret_cast<char*>(source.fileBytes.data()), size)) {
+        complain("cannot read module file " + commandLine.moduleFile);
+        return false;
+    }
+    setModuleResource(source.fileBytes.data(), static_cast<int32_t>(source.fileBytes.size()));
+    return true;
+}
+
+// Loads the module; a file named on the command line that will not load is
+// reported. The built-in module failing plays nothing, silently.
+XmModule* loadMusic(const CommandLine& commandLine, const ModuleSource& source)
+{
+    XmModule* module = loadModule("Tarnevoxin.xm", nullptr);
+    if (!module && !commandLine.moduleFile.empty()) complain(source.origin + ": " + moduleLoadError());
+    return module;
 }
 
 // Everything between a current context and the first frame: registry and
@@ -119,6 +174,13 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     Show show;
     if (!show.load(project)) return 1;
 
+    // The music starts with the clock; a module that will not load or a
+    // machine without sound leaves the show silent.
+    ModuleSource music;
+    XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+    Sys_Sleep(20);
+    if (!startPlayback(module) && module) complain("no sound device: the show runs silent");
+
     show.timeline->resetClock();
     show.timeline->start();
 
@@ -129,6 +191,8 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         renderFrame();
     }
 
+    // Stopped before the window goes, so that the device closes cleanly.
+    freeModule(module);
     shutdownGraphics();
     show.destroy();
     GLimp_RestoreDisplayMode();
@@ -218,6 +282,20 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     show.destroy();
     if (exitCode == 0)
         std::printf("wrote %ld frames to %s\n", written, commandLine.renderDirectory.c_str());
+    if (exitCode == 0 && written > 0) {
+        // The music of the frames' span: frame k stands for the time k / fps.
+        const int64_t firstSample = std::llround(firstFrame * static_cast<double>(MIX_RATE) / fps);
+        const int64_t endSample = std::llround((firstFrame + written) * static_cast<double>(MIX_RATE) / fps);
+        ModuleSource music;
+        XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+        std::string error;
+        const std::string path = commandLine.renderDirectory + "/music.wav";
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error)) {
+            complain(error);
+            exitCode = 1;
+        }
+        freeModule(module);
+    }
     return exitCode;
 }
 
@@ -264,6 +342,28 @@ int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
     return exitCode;
 }
 
+int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ModuleSource music;
+    if (!obtainModule(commandLine, embedded, music)) return 1;
+    XmModule* module = loadModule("Tarnevoxin.xm", nullptr);
+    if (!module) {
+        complain(music.origin + ": " + moduleLoadError());
+        return 1;
+    }
+    const int64_t frames = std::llround(commandLine.wavSeconds * MIX_RATE);
+    std::string error;
+    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error);
+    freeModule(module);
+    if (!written) {
+        complain(error);
+        return 1;
+    }
+    std::printf("wrote %.3f seconds of music to %s\n", static_cast<double>(frames) / MIX_RATE,
+                commandLine.wavFile.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
@@ -278,6 +378,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::Help: std::fputs(usageText(), stdout); return 0;
     case RunMode::Render: return runRender(commandLine, embedded);
     case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
+    case RunMode::Wav: return runWav(commandLine, embedded);
     case RunMode::Show: break;
     }
     return runShow(commandLine, embedded);
