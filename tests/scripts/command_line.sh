@@ -39,13 +39,14 @@ PROJ
 "$projc" "$work/small.proj" -o "$work/small.bin" || fail "projc compiles the small project"
 
 expect_exit 0 "render 1 s at 10 fps" "$show" --render "$work/frames" --project "$work/small.bin" --fps 10 --to 1
-[ "$(ls "$work/frames" | wc -l)" -eq 10 ] || fail "10 frames written, found $(ls "$work/frames" | wc -l)"
+[ "$(ls "$work/frames" | grep -c '^frame_')" -eq 10 ] || fail "10 frames written, found $(ls "$work/frames" | grep -c '^frame_')"
+[ -s "$work/frames/music.wav" ] || fail "the music is written beside the frames"
 [ -f "$work/frames/frame_00009.png" ] || fail "frames are numbered from 00000"
 head -c 8 "$work/frames/frame_00000.png" | od -An -tx1 | grep -q "89 50 4e 47 0d 0a 1a 0a" || fail "frames are PNG files"
 
 expect_exit 0 "render a span" "$show" --render "$work/span" --project "$work/small.bin" --fps 4 --from 1 --to 2.5 \
   --resolution 320x240
-[ "$(ls "$work/span" | wc -l)" -eq 6 ] || fail "6 frames from 1 s to 2.5 s at 4 fps, found $(ls "$work/span" | wc -l)"
+[ "$(ls "$work/span" | grep -c '^frame_')" -eq 6 ] || fail "6 frames from 1 s to 2.5 s at 4 fps, found $(ls "$work/span" | grep -c '^frame_')"
 
 # Untrusted project files: a clear one-line error naming the offset, exit 1.
 head -c 20 "$work/small.bin" >"$work/truncated.bin"
