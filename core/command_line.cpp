@@ -59,6 +59,8 @@ const char* usageText()
            "  --module FILE      play the XM module in FILE instead of the built-in music\n"
            "  --wav FILE         no window: write the music as a 16-bit stereo 44,100 Hz WAV file\n"
            "    --seconds S      seconds of music to write (default 122)\n"
+           "  --dump-textures DIR  headless: build the project's textures and write them\n"
+           "                     as DIR/texture_00.png, texture_01.png, ... (RGBA)\n"
            "  --help             show this text\n";
 }
 
@@ -119,6 +121,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.mode = RunMode::DumpMeshes;
             result.dumpDirectory = value;
             ++i;
+        } else if (option == "--dump-textures") {
+            if (!needValue("a directory")) return false;
+            result.mode = RunMode::DumpTextures;
+            result.textureDirectory = value;
+            ++i;
         } else if (option == "--fps") {
             if (!needValue("a number of frames per second")) return false;
             if (!parseInt(value, 1, 1000, result.fps)) {
@@ -148,7 +155,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     }
     if (!result.wavFile.empty()) {
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
-            !result.projectFile.empty() || !result.dumpDirectory.empty()) {
+            !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty()) {
             error = "--wav goes with --module and --seconds only";
             return false;
         }
@@ -159,7 +166,14 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         error = "--seconds goes with --wav only";
         return false;
     }
-    if (result.mode == RunMode::Render) {
+    if (!result.textureDirectory.empty()) {
+        if (!result.renderDirectory.empty() || !result.dumpDirectory.empty() || resolutionGiven || result.fullScreen ||
+            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty()) {
+            error = "--dump-textures goes with --project only";
+            return false;
+        }
+        result.mode = RunMode::DumpTextures;
+    } else if (result.mode == RunMode::Render) {
         if (result.fullScreen) {
             error = "--fullscreen does not go with --render";
             return false;

@@ -9,6 +9,7 @@ enum class RunMode {
     Render,  // headless capture of frames as PNG files
     DumpMeshes,  // headless: the built meshes as OBJ files
     Wav,     // the music alone, rendered to a WAV file
+    DumpTextures,  // headless: every texture of the project as a PNG file
     Help,
 };
 
@@ -20,6 +21,7 @@ struct CommandLine {
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes
+    std::string textureDirectory;
     int fps = 60;
     double fromSeconds = 0.0, toSeconds = 122.0;
     std::string moduleFile;  // empty: the built-in music module

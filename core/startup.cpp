@@ -27,6 +27,7 @@
 #include "platform/png_file.h"
 #include "render/frame.h"
 #include "render/gl_context.h"
+#include "texture/texture.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ struct Show {
     ObjectRegistry* registry = nullptr;
     Timeline* timeline = nullptr;
 
-    bool load(const ProjectSource& source)
+    // Without `buildAll` the objects are only read; the caller builds what it needs.
+    bool load(const ProjectSource& source, bool buildAll = true)
     {
         registry = new ObjectRegistry();
         timeline = new Timeline();
@@ -132,7 +134,7 @@ struct Show {
             complain(source.origin + ": " + stream.error());
             return false;
         }
-        precalculate(*registry, total, drawProgress);
+        if (buildAll) precalculate(*registry, total, drawProgress);
         return true;
     }
 
@@ -364,6 +366,50 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
     return 0;
 }
 
+// Builds the textures of the project in section order (the generator's
+// state carries from one to the next, as in the show) and writes each as an
+// RGBA picture, row 0 at the top.
+int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    if (!makeDirectory(commandLine.textureDirectory)) return 1;
+    if (!GLimp_CreateHeadless(screenWidth, screenHeight)) {
+        complain("cannot create a headless OpenGL context");
+        return 1;
+    }
+    if (!initGraphics()) {
+        complain("the OpenGL driver lacks a required extension");
+        return 1;
+    }
+
+    Show show;
+    if (!show.load(project, false)) return 1;
+    int exitCode = 0;
+    int32_t written = 0;
+    std::vector<uint8_t> rgba;
+    for (ProjectObject* object : (*show.registry)[SectionKind::Texture]) {
+        Texture* texture = static_cast<Texture*>(object);
+        texture->build();
+        rgba.resize(static_cast<size_t>(texture->size) * texture->size * 4);
+        textureToRgba(*texture, rgba.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/texture_%02d.png", written);
+        std::string error;
+        if (!Sys_WritePng(commandLine.textureDirectory + name, texture->size, texture->size, rgba.data(),
+                          texture->size * 4, &error)) {
+            complain(error);
+            exitCode = 1;
+            break;
+        }
+        ++written;
+    }
+    shutdownGraphics();
+    show.destroy();
+    if (exitCode == 0) std::printf("wrote %d textures to %s\n", written, commandLine.textureDirectory.c_str());
+    return exitCode;
+}
+
 }  // namespace
 
 int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
@@ -379,6 +425,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::Render: return runRender(commandLine, embedded);
     case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
     case RunMode::Wav: return runWav(commandLine, embedded);
+    case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
     case RunMode::Show: break;
     }
     return runShow(commandLine, embedded);

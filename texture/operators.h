@@ -60,6 +60,9 @@ void runWaves(uint32_t* target, const AnimTrack& track);
 void runGrain(uint32_t* target, const AnimTrack& track);
 void runSprinkle(uint32_t* target, const AnimTrack& track);
 void runClouds(uint32_t* target, const AnimTrack& track);
+// The hash of Grain and Sprinkle: nearest(sin(c) x h) x 20021 + 1, with the
+// sine in 80-bit extended precision.
+int32_t grainHash(int32_t h, int64_t c);
 // Filters (texture/filters.cpp): change the image in place.
 void runBlur(uint32_t* image, const AnimTrack& track);
 void runInvert(uint32_t* image, const AnimTrack& track);

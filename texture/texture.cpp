@@ -100,6 +100,18 @@ void Texture::unload()
     glTexture = 0;
 }
 
+void textureToRgba(const Texture& texture, uint8_t* rgba)
+{
+    const size_t count = pixelCount(texture.size);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t word = texture.pixels[i];
+        rgba[4 * i + 0] = static_cast<uint8_t>(word >> 16);
+        rgba[4 * i + 1] = static_cast<uint8_t>(word >> 8);
+        rgba[4 * i + 2] = static_cast<uint8_t>(word);
+        rgba[4 * i + 3] = static_cast<uint8_t>(word >> 24);
+    }
+}
+
 Texture* textureAt(int32_t index)
 {
     if (!theRegistry) return nullptr;

@@ -44,5 +44,9 @@ extern Texture* glowTexture;
 // null (no registry, or no such position).
 Texture* textureAt(int32_t index);
 
+// The texture's pixels as bytes red, green, blue, alpha (size x size x 4),
+// row 0 first.
+void textureToRgba(const Texture& texture, uint8_t* rgba);
+
 // The texture workspace image shared by all textures (512 x 512 words).
 uint32_t* textureWorkspace();

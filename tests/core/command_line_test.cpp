@@ -93,4 +93,22 @@ TEST(CommandLine, HelpWinsOverEverything)
     EXPECT_NE(std::string(usageText()).find("--render DIR"), std::string::npos);
 }
 
+TEST(CommandLine, DumpTexturesTakesADirectoryAndAProjectOnly)
+{
+    Parsed p = parse({"--dump-textures", "out", "--project", "p.bin"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.line.mode, RunMode::DumpTextures);
+    EXPECT_EQ(p.line.textureDirectory, "out");
+    EXPECT_EQ(p.line.projectFile, "p.bin");
+    EXPECT_FALSE(parse({"--dump-textures"}).ok);
+    for (const std::vector<const char*>& clash :
+         {std::vector<const char*>{"--dump-textures", "a", "--render", "b"}, {"--render", "b", "--dump-textures", "a"},
+          {"--dump-textures", "a", "--fullscreen"}, {"--dump-textures", "a", "--resolution", "800x600"},
+          {"--dump-textures", "a", "--fps", "30"}}) {
+        p = parse(clash);
+        EXPECT_FALSE(p.ok) << clash[0] << " " << clash[2];
+        EXPECT_EQ(p.error, "--dump-textures goes with --project only");
+    }
+}
+
 }  // namespace
