@@ -79,52 +79,42 @@ TEST_F(Generator, RandomNumbersDivideBy32678)
     EXPECT_GT(largest, 1.0f);
 }
 
-TEST_F(Generator, WordModesWorkOnWholeWords)
-{
-    EXPECT_EQ(blend(0xF0F0F0F0, 0x0FF00F00, 0), 0xFFF0FFF0u);
-    EXPECT_EQ(blend(0xF0F0F0F0, 0x0FF00F00, 1), 0xFF00FFF0u);
-    EXPECT_EQ(blend(0xF0F0F0F0, 0x0FF00F00, 2), 0x00F00000u);
-}
-
-TEST_F(Generator, ByteModesSaturateAndAverage)
-{
-    EXPECT_EQ(blend(argb(250, 100, 0, 5), argb(10, 100, 7, 255), 3), argb(255, 200, 7, 255));
-    EXPECT_EQ(blend(argb(250, 100, 0, 5), argb(10, 150, 7, 4), 4), argb(240, 0, 0, 1));
-    EXPECT_EQ(blend(argb(255, 100, 1, 7), argb(0, 51, 2, 8), 6), argb(127, 75, 1, 7));
-}
-
-TEST_F(Generator, MultiplyModeZeroesProductsFrom32768)
-{
-    EXPECT_EQ(blend(grey(200), grey(200), 5), 0u);  // 40000 is not below 32768
-    EXPECT_EQ(blend(grey(10), grey(20), 5), grey(200));
-    EXPECT_EQ(blend(grey(16), grey(16), 5), grey(255));
-    EXPECT_EQ(blend(grey(128), grey(255), 5), grey(255));  // 32640: below 32768, limited to 255
-    EXPECT_EQ(blend(grey(129), grey(255), 5), 0u);         // 32895
-    EXPECT_EQ(blend(argb(1, 128, 2, 3), argb(255, 255, 3, 4), 5), argb(255, 255, 6, 12));
-}
-
-TEST_F(Generator, ModesFrom7OnExchangeRedAndBlue)
+TEST_F(Generator, BlendModesOnChosenBytes)
 {
     const uint32_t d = argb(200, 10, 120, 90), s = argb(100, 50, 60, 30);
-    // 7: minimum per channel (a 100, r 10, g 60, b 30), then red and blue trade places.
-    EXPECT_EQ(blend(d, s, 7), argb(100, 30, 60, 10));
-    EXPECT_EQ(blend(d, s, 8), argb(200, 90, 120, 50));
-    // Grey images: the exchange is invisible and 7 is a plain minimum.
-    EXPECT_EQ(blend(grey(70), grey(40), 7), grey(40));
-    // 9: (255 - (255 - D)(255 - S)) mod 256
-    EXPECT_EQ(blend(grey(128), grey(128), 9), grey(254));
-    EXPECT_EQ(blend(grey(255), grey(3), 9), grey(255));
-    // 12 and above: the image with red and blue exchanged.
-    EXPECT_EQ(blend(argb(1, 2, 3, 4), 0xFFFFFFFF, 12), argb(1, 4, 3, 2));
-    EXPECT_EQ(blend(argb(1, 2, 3, 4), 0, 255), argb(1, 4, 3, 2));
-}
-
-TEST_F(Generator, DivisionModesKeepTheirFixedPoints)
-{
-    // 10: D = 0 stays 0, else 255 - (255 - S) / D
-    EXPECT_EQ(blend(argb(0, 2, 1, 5), argb(77, 55, 0, 205), 10), argb(0, 245, 0, 155));
-    // 11: D = 255 stays 255, else S / (255 - D)
-    EXPECT_EQ(blend(argb(255, 254, 205, 0), argb(9, 100, 200, 200), 11), argb(255, 0, 4, 100));
+    const struct {
+        uint32_t image, source, mode, result;
+    } cases[] = {
+        // Whole words.
+        {0xF0F0F0F0, 0x0FF00F00, 0, 0xFFF0FFF0},
+        {0xF0F0F0F0, 0x0FF00F00, 1, 0xFF00FFF0},
+        {0xF0F0F0F0, 0x0FF00F00, 2, 0x00F00000},
+        // Saturating add and subtract, average rounded down.
+        {argb(250, 100, 0, 5), argb(10, 100, 7, 255), 3, argb(255, 200, 7, 255)},
+        {argb(250, 100, 0, 5), argb(10, 150, 7, 4), 4, argb(240, 0, 0, 1)},
+        {argb(255, 100, 1, 7), argb(0, 51, 2, 8), 6, argb(127, 75, 1, 7)},
+        // Multiply: a product from 32768 up gives 0, below it at most 255.
+        {grey(200), grey(200), 5, 0},
+        {grey(10), grey(20), 5, grey(200)},
+        {grey(16), grey(16), 5, grey(255)},
+        {grey(128), grey(255), 5, grey(255)},  // 32640
+        {grey(129), grey(255), 5, 0},          // 32895
+        // From 7 on, red and blue trade places after the channel rule.
+        {d, s, 7, argb(100, 30, 60, 10)},  // minimum a 100, r 10, g 60, b 30
+        {d, s, 8, argb(200, 90, 120, 50)},
+        {grey(70), grey(40), 7, grey(40)},  // grey: a plain minimum
+        {grey(128), grey(128), 9, grey(254)},  // (255 - 127 x 127) mod 256
+        {grey(255), grey(3), 9, grey(255)},
+        // 10: D = 0 stays 0, else 255 - (255 - S) / D; 11: D = 255 stays, else S / (255 - D).
+        {argb(0, 2, 1, 5), argb(77, 55, 0, 205), 10, argb(0, 245, 0, 155)},
+        {argb(255, 254, 205, 0), argb(9, 100, 200, 200), 11, argb(255, 0, 4, 100)},
+        // 12 and above: the image with red and blue exchanged.
+        {argb(1, 2, 3, 4), 0xFFFFFFFF, 12, argb(1, 4, 3, 2)},
+        {argb(1, 2, 3, 4), 0, 255, argb(1, 4, 3, 2)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(blend(c.image, c.source, c.mode), c.result)
+            << "mode " << c.mode << std::hex << " image " << c.image << " source " << c.source;
 }
 
 TEST_F(Generator, OutsideAShapeEachModeKeepsClearsOrHalvesTheImage)
@@ -240,6 +230,26 @@ TEST_F(Generator, TheScratchImageStartsEveryStepAtZero)
     image.run(Step(TextureOp::Invert, {}, 0, false, 3));
     EXPECT_EQ(generator.smooth, 0);
     EXPECT_EQ(generator.edgeMode, 3);
+}
+
+TEST_F(Generator, ThePerforatedPlateHasRoundHolesWhereTheCheckerPunched)
+{
+    // A grey plate, the white checker cells subtracted, blurred, sharpened
+    // again about the mean, and 64 taken off the alpha.
+    OwnedTexture plate;
+    addStep(*plate, TextureOp::Rectangle, {9, 16, 0, 160, 223, 0, 200, 200, 200}, 3);
+    addStep(*plate, TextureOp::Checker, {32, 32}, 4);
+    addStep(*plate, TextureOp::Blur, {64, 0, 0, 18});
+    addStep(*plate, TextureOp::BrightnessContrast, {128, 0, 0, 255});
+    addStep(*plate, TextureOp::Fill, {0, 0, 0, 64}, 4);
+    plate->applyBuildTracks();
+    auto at = [&](int x, int y) { return plate->pixels[y * 256 + x]; };
+    EXPECT_EQ(at(48, 48), argb(191, 255, 255, 255));  // solid plate (a black checker cell)
+    EXPECT_EQ(at(80, 48), 0u);                        // the middle of a hole (a white cell)
+    EXPECT_EQ(at(220, 100), 0u);                      // right of the plate
+    // The holes are round: a cell's corner region is plate, its middle a hole.
+    EXPECT_EQ(at(66, 34), argb(191, 255, 255, 255));
+    EXPECT_EQ(at(72, 40), 0u);
 }
 
 }  // namespace

@@ -172,6 +172,17 @@ TEST_F(TextureObject, UploadingAgainReplacesTheFirstTexture)
     EXPECT_EQ(texture->glTexture, 0u);
 }
 
+TEST_F(TextureObject, PicturesAreRgbaBytesWithRowZeroFirst)
+{
+    OwnedTexture texture;
+    texture->setSize(2);
+    texture->pixels[0] = 0x80FF0102;  // alpha 128, red 255, green 1, blue 2
+    texture->pixels[2] = 0x01020304;  // row 1
+    std::vector<uint8_t> rgba(16, 0xEE);
+    textureToRgba(*texture, rgba.data());
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 1, 2, 128, 0, 0, 0, 0, 2, 3, 4, 1, 0, 0, 0, 0}));
+}
+
 TEST(GlowTexture, Is128TransparentBlackOnTheCard)
 {
     ASSERT_TRUE(useHeadlessGl());
