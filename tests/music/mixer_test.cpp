@@ -197,13 +197,60 @@ TEST(Mixer, VoicesAddUpAndOnlyTheGivenOnesPlay)
     EXPECT_FLOAT_EQ(buffer[18], 2000.0f);
 }
 
+// Long runs go four frames at a time; the sums must be those of the frame
+// by frame formula to the bit.
+TEST(Mixer, LongRunsSumLikeSingleFrames)
+{
+    std::vector<int16_t> values;
+    for (int i = 0; i < 300; ++i) values.push_back(static_cast<int16_t>(12000.0 * std::sin(i * 0.37) + 80 * (i % 7)));
+    TestSample s(values, LOOP_PING_PONG, 40, 200);
+    // Steady gains: one long call against calls of a frame each, through
+    // both ping-pong turns.
+    MixVoice whole = voiceOn(s.sample, 1.37912, 201, 77);
+    MixVoice single = whole;
+    std::vector<float> together(2 * 700, 0.25f), apart(2 * 700, 0.25f);
+    mixVoices(&whole, 1, together.data(), 700);
+    for (int k = 0; k < 700; ++k) mixVoices(&single, 1, apart.data() + 2 * k, 1);
+    for (int i = 0; i < 2 * 700; ++i) ASSERT_EQ(together[i], apart[i]) << i;
+    EXPECT_EQ(whole.position, single.position);
+    EXPECT_EQ(whole.direction, single.direction);
+
+    // A ramp (a run stores its gains back rounded, so it is one run here)
+    // against the formula: value = s[i] + t (s[i+1] - s[i]), gains advanced
+    // by their increments after every frame.
+    MixVoice ramp = voiceOn(s.sample, 0.61803, 201, 77);
+    ramp.currentFirst = 90 * 256;
+    ramp.currentSecond = 200 * 256;
+    std::vector<float> mixed(2 * RAMP_FRAMES, 0.5f);
+    mixVoices(&ramp, 1, mixed.data(), RAMP_FRAMES);
+    float first = 90 * 256 / 256.0f / 255.0f, second = 200 * 256 / 256.0f / 255.0f;
+    const float incFirst = static_cast<float>(201 - 90) * (1.0f / 255.0f) * (1.0f / RAMP_FRAMES);
+    const float incSecond = static_cast<float>(77 - 200) * (1.0f / 255.0f) * (1.0f / RAMP_FRAMES);
+    const uint64_t step = static_cast<uint64_t>(0.61803 * 4294967296.0);
+    for (int k = 0; k < RAMP_FRAMES; ++k) {
+        const uint64_t position = step * static_cast<uint64_t>(k);
+        const int32_t i = static_cast<int32_t>(position >> 32);
+        const float t = static_cast<float>(static_cast<int32_t>(static_cast<uint32_t>(position) >> 1)) / 2147483648.0f;
+        const float value = static_cast<float>(s.values[i]) + t * static_cast<float>(s.values[i + 1] - s.values[i]);
+        ASSERT_EQ(mixed[2 * k], 0.5f + value * first) << k;
+        ASSERT_EQ(mixed[2 * k + 1], 0.5f + value * second) << k;
+        first += incFirst;
+        second += incSecond;
+    }
+}
+
 TEST(ConvertToPcm, RoundsToEvenAndClips)
 {
-    const float in[12] = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, 32767.4f, 32767.5f, 40000.0f, -40000.0f, -32768.0f, 123.6f, -7.2f};
+    // Twelve values: eight go through the wide path, four one at a time.
+    const float in[12] = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, 32767.4f, 32767.5f, 40000.0f, -40000.0f, -32768.6f, 123.6f, -7.2f};
+    const int16_t expected[12] = {0, 2, 2, 0, -2, 32767, 32767, 32767, -32768, -32768, 124, -7};
     int16_t out[12];
     convertToPcm(out, in, 6);
-    const int16_t expected[12] = {0, 2, 2, 0, -2, 32767, 32767, 32767, -32768, -32768, 124, -7};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(out[i], expected[i]) << i;
+    float shifted[12];
+    for (int i = 0; i < 12; ++i) shifted[(i + 4) % 12] = in[i];
+    convertToPcm(out, shifted, 6);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(out[(i + 4) % 12], expected[i]) << i;
 }
 
 }  // namespace
