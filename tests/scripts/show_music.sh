@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The windowed show with and without a sound device: with SDL's file-writing
+# driver the music comes out as the show runs; with no driver that opens,
+# the show says so once and runs on silent.
+# Arguments: <show> <projc> <source dir>
+set -u
+show=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+if ! command -v xvfb-run >/dev/null; then
+  echo "skipped: xvfb-run is not installed"
+  exit 0
+fi
+
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/music.raw" \
+  timeout 10 xvfb-run -a "$show" --resolution 320x240 >"$work/log" 2>&1
+bytes=$(stat -c %s "$work/music.raw" 2>/dev/null || echo 0)
+# Half a second of 16-bit stereo at 44,100 Hz at least, and not all zero.
+[ "$bytes" -ge 88200 ] || fail "the device got $bytes bytes of music ($(tail -c 300 "$work/log"))"
+od -An -tx1 -v -N 2000000 "$work/music.raw" | grep -q '[1-9a-f]' || fail "the music is silent"
+grep -q "no sound device" "$work/log" && fail "a device was there, yet the show ran silent"
+
+SDL_AUDIODRIVER=no-such-driver timeout 6 xvfb-run -a "$show" --resolution 320x240 >"$work/log" 2>&1
+code=$?
+[ "$code" -eq 124 ] || fail "without sound the show should run on, it ended with code $code ($(tail -c 300 "$work/log"))"
+[ "$(grep -c "no sound device: the show runs silent" "$work/log")" -eq 1 ] || fail "the silent show says why, once"
+
+[ "$failures" -eq 0 ] && echo "the show plays its music, or runs silent without a device"
+exit "$failures"
