@@ -330,8 +330,10 @@ void updateVoice(XmChannel& channel, XmSample* sample, XmModule* module)
     }
 
     if (channel.updateFlags & UPDATE_PANNING) {
-        const int32_t reach = (128 - std::abs(channel.panning - 128)) / 32;
-        const int32_t panning = std::clamp(channel.panning + (channel.panningEnvelope.output - 32) * reach, 0, 255);
+        // Wide, for a slide that has run far out and an envelope past its points.
+        const int64_t reach = (128 - std::abs(static_cast<int64_t>(channel.panning) - 128)) / 32;
+        const auto panning = static_cast<int32_t>(
+            std::clamp<int64_t>(channel.panning + (channel.panningEnvelope.output - 32) * reach, 0, 255));
         voice->panning = panning;
         voice->targetFirst = targetGain(voice->volume, panning);
         voice->targetSecond = targetGain(voice->volume, 255 - panning);
