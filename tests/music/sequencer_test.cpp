@@ -97,6 +97,23 @@ TEST(Sequencer, RestartPastTheSongStartsItOver)
     EXPECT_EQ(p.module->orderPosition, 0);
 }
 
+TEST(Sequencer, EmptySongsAndPatternsWithoutRowsPlayNothing)
+{
+    // A song of length 0 and a pattern of 0 rows: each "row" is a tick of
+    // silence, and the order position stays inside the song.
+    XmBuilder xm = tinyModule(2, 0, {flatSample(1000)});
+    xm.songLengthField = 0;
+    xm.tempo = 1;
+    Playing p(xm);
+    for (int t = 0; t < 20; ++t) {
+        p.tick();
+        EXPECT_EQ(p.module->orderPosition, 0);
+        EXPECT_EQ(p.module->row, 0);
+    }
+    const std::vector<int16_t> pcm = p.render(5);
+    EXPECT_EQ(sideEnergy(pcm, 0) + sideEnergy(pcm, 1), 0.0);
+}
+
 TEST(Sequencer, PatternBreaks)
 {
     XmBuilder xm = tinyModule(1, 8, {flatSample(1)});
