@@ -1,0 +1,188 @@
+#include "core/capture_modes.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "core/show_session.h"
+#include "mesh/mesh_obj.h"
+#include "music/playback.h"
+#include "music/wav_render.h"
+#include "music/xm_module.h"
+#include "platform/png_file.h"
+#include "render/frame.h"
+#include "render/gl_context.h"
+#include "texture/texture.h"
+
+namespace {
+
+bool writeFrame(const std::string& path, int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // The framebuffer's first row is the bottom one; the picture's is the top.
+    std::vector<uint8_t> flipped(pixels.size());
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &flipped[(height - 1 - y) * rowBytes];
+        std::memcpy(row, &pixels[y * rowBytes], rowBytes);
+        for (int x = 0; x < width; ++x) row[x * 4 + 3] = 255;
+    }
+    std::string error;
+    if (!Sys_WritePng(path, width, height, flipped.data(), static_cast<int>(rowBytes), &error)) {
+        complain(error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    if (!makeDirectory(commandLine.renderDirectory)) return 1;
+
+    screenWidth = commandLine.width;
+    screenHeight = commandLine.height;
+    fullScreen = 0;
+    if (!startHeadlessGraphics()) return 1;
+
+    Show show;
+    if (!show.load(project)) return 1;
+    show.timeline->start();
+
+    // Frame k shows the time k / fps. The step to it is taken from the exact
+    // frame time, so that no rounding accumulates over a long capture.
+    const double fps = commandLine.fps;
+    const long firstFrame = std::lround(commandLine.fromSeconds * fps);
+    const long endFrame = std::lround(commandLine.toSeconds * fps);
+    long written = 0;
+    int exitCode = 0;
+    for (long k = 0; k < endFrame; ++k) {
+        const float step = k == 0 ? 0.0f : static_cast<float>(k / fps) - show.timeline->time;
+        show.timeline->advance(*show.registry, step);
+        if (!show.timeline->running) break;  // the show has ended
+        // Frames before the span are drawn too: drawing moves state on (the
+        // particles' random numbers), and the captured frames must match the show.
+        renderFrame();
+        if (k < firstFrame) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%05ld.png", written);
+        if (!writeFrame(commandLine.renderDirectory + name, screenWidth, screenHeight)) {
+            exitCode = 1;
+            break;
+        }
+        ++written;
+    }
+    shutdownGraphics();
+    show.destroy();
+    if (exitCode == 0)
+        std::printf("wrote %ld frames to %s\n", written, commandLine.renderDirectory.c_str());
+    if (exitCode == 0 && written > 0) {
+        // The music of the frames' span: frame k stands for the time k / fps.
+        const int64_t firstSample = std::llround(firstFrame * static_cast<double>(MIX_RATE) / fps);
+        const int64_t endSample = std::llround((firstFrame + written) * static_cast<double>(MIX_RATE) / fps);
+        ModuleSource music;
+        XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+        std::string error;
+        const std::string path = commandLine.renderDirectory + "/music.wav";
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error)) {
+            complain(error);
+            exitCode = 1;
+        }
+        freeModule(module);
+    }
+    return exitCode;
+}
+
+// Headless: reads the project, builds its textures and then its meshes (a
+// mesh may read texture pixels), and writes each mesh's geometry as OBJ.
+int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    if (!makeDirectory(commandLine.dumpDirectory)) return 1;
+    fullScreen = 0;
+    if (!startHeadlessGraphics()) return 1;
+    Show show;
+    if (!show.load(project, false)) return 1;
+    for (SectionKind section : {SectionKind::Texture, SectionKind::Mesh})
+        for (ProjectObject* object : (*show.registry)[section]) object->build();
+    int exitCode = 0;
+    std::string error;
+    if (!writeMeshObjFiles(*show.registry, commandLine.dumpDirectory, error)) {
+        complain(error);
+        exitCode = 1;
+    } else {
+        std::printf("wrote %d meshes to %s\n", (*show.registry)[SectionKind::Mesh].count(),
+                    commandLine.dumpDirectory.c_str());
+    }
+    shutdownGraphics();
+    show.destroy();
+    return exitCode;
+}
+
+int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ModuleSource music;
+    if (!obtainModule(commandLine, embedded, music)) return 1;
+    XmModule* module = loadModule("Tarnevoxin.xm", nullptr);
+    if (!module) {
+        complain(music.origin + ": " + moduleLoadError());
+        return 1;
+    }
+    const int64_t frames = std::llround(commandLine.wavSeconds * MIX_RATE);
+    std::string error;
+    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error);
+    freeModule(module);
+    if (!written) {
+        complain(error);
+        return 1;
+    }
+    std::printf("wrote %.3f seconds of music to %s\n", static_cast<double>(frames) / MIX_RATE,
+                commandLine.wavFile.c_str());
+    return 0;
+}
+
+// Builds the textures of the project in section order (the generator's
+// state carries from one to the next, as in the show) and writes each as an
+// RGBA picture, row 0 at the top.
+int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    if (!makeDirectory(commandLine.textureDirectory)) return 1;
+    if (!startHeadlessGraphics()) return 1;
+
+    Show show;
+    if (!show.load(project, false)) return 1;
+    int exitCode = 0;
+    int32_t written = 0;
+    std::vector<uint8_t> rgba;
+    for (ProjectObject* object : (*show.registry)[SectionKind::Texture]) {
+        Texture* texture = static_cast<Texture*>(object);
+        texture->build();
+        rgba.resize(static_cast<size_t>(texture->size) * texture->size * 4);
+        textureToRgba(*texture, rgba.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/texture_%02d.png", written);
+        std::string error;
+        if (!Sys_WritePng(commandLine.textureDirectory + name, texture->size, texture->size, rgba.data(),
+                          texture->size * 4, &error)) {
+            complain(error);
+            exitCode = 1;
+            break;
+        }
+        ++written;
+    }
+    shutdownGraphics();
+    show.destroy();
+    if (exitCode == 0) std::printf("wrote %d textures to %s\n", written, commandLine.textureDirectory.c_str());
+    return exitCode;
+}

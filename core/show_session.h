@@ -1,0 +1,53 @@
+// What every run mode shares: the project data and music module from the
+// built-in blocks or from files, the registry and Timeline of one show, and
+// the headless graphics of the capture modes.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/command_line.h"
+#include "core/object_registry.h"
+#include "core/startup.h"
+#include "core/timeline.h"
+
+struct XmModule;
+
+// One line on stderr, prefixed with the program's name.
+void complain(const std::string& message);
+
+// The project data: the built-in block, or a file named on the command line.
+struct ProjectSource {
+    std::vector<uint8_t> fileBytes;
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::string origin;  // for messages: "built-in project data" or the file
+};
+bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source);
+
+// The music module, handed to the player's file callbacks.
+struct ModuleSource {
+    std::vector<uint8_t> fileBytes;
+    std::string origin;
+};
+// False, with the reason printed, when a named file cannot be read.
+bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, ModuleSource& source);
+// Loads the module; a file named on the command line that will not load is
+// reported. The built-in module failing plays nothing, silently.
+XmModule* loadMusic(const CommandLine& commandLine, const ModuleSource& source);
+
+// The registry and Timeline of one show, made the running show's.
+struct Show {
+    ObjectRegistry* registry = nullptr;
+    Timeline* timeline = nullptr;
+
+    // Reads the project; with `buildAll` also builds every object with the
+    // progress bar, otherwise the caller builds what it needs.
+    bool load(const ProjectSource& source, bool buildAll = true);
+    // The Timeline first, then the objects: last section first, last object first.
+    void destroy();
+};
+
+// A headless context at screenWidth x screenHeight, set up as the show's own.
+bool startHeadlessGraphics();
+bool makeDirectory(const std::string& path);
