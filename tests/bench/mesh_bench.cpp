@@ -11,6 +11,7 @@
 #include "core/track.h"
 #include "mesh/mesh.h"
 #include "mesh/modifiers.h"
+#include "tests/support/mesh_reference.h"
 #include "texture/texture.h"
 
 namespace {
@@ -45,20 +46,6 @@ struct Bench {
         theRegistry = nullptr;
     }
 };
-
-void plainScanSmoothNormals(const Mesh& mesh, std::vector<Vec3>& faces, std::vector<Vec3>& out)
-{
-    const int32_t triangles = mesh.cornerCount / 3;
-    for (int32_t t = 0; t < triangles; ++t) faces[t] = faceNormal(mesh, t);
-    for (int32_t i = 0; i < mesh.positionCount; ++i) {
-        Vec3 sum = {0.0f, 0.0f, 0.0f};
-        for (int32_t t = 0; t < triangles; ++t) {
-            const MeshCorner* c = mesh.corners + 3 * t;
-            if (c[0].positionIndex == i || c[1].positionIndex == i || c[2].positionIndex == i) sum = sum + faces[t];
-        }
-        out[i] = normalise(sum);
-    }
-}
 
 void BM_Sphere60x40(benchmark::State& state)
 {
@@ -97,7 +84,7 @@ void BM_SmoothNormalsTube50x50PlainScan(benchmark::State& state)
     step(*bench.mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
     std::vector<Vec3> faces(bench.mesh->cornerCount / 3), out(bench.mesh->positionCount);
     for (auto _ : state) {
-        plainScanSmoothNormals(*bench.mesh, faces, out);
+        smoothNormalsByScan(*bench.mesh, faces, out);
         benchmark::DoNotOptimize(out.data());
     }
 }

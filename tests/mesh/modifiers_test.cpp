@@ -7,25 +7,14 @@
 
 #include "mesh/modifiers.h"
 #include "tests/mesh/mesh_fixture.h"
+#include "tests/support/mesh_reference.h"
 
 namespace {
 
-// Smooth normals as the plain scan: for every position, every triangle in
-// order, once per triangle that has the position on any corner.
 std::vector<Vec3> smoothNormalsByScan(const Mesh& mesh)
 {
-    const int32_t triangles = mesh.cornerCount / 3;
-    std::vector<Vec3> faces(triangles);
-    for (int32_t t = 0; t < triangles; ++t) faces[t] = faceNormal(mesh, t);
-    std::vector<Vec3> out(mesh.positionCount);
-    for (int32_t i = 0; i < mesh.positionCount; ++i) {
-        Vec3 sum = {0.0f, 0.0f, 0.0f};
-        for (int32_t t = 0; t < triangles; ++t) {
-            const MeshCorner* c = mesh.corners + 3 * t;
-            if (c[0].positionIndex == i || c[1].positionIndex == i || c[2].positionIndex == i) sum = sum + faces[t];
-        }
-        out[i] = normalise(sum);
-    }
+    std::vector<Vec3> faces(mesh.cornerCount / 3), out(mesh.positionCount);
+    smoothNormalsByScan(mesh, faces, out);
     return out;
 }
 
