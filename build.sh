@@ -2,6 +2,9 @@
 # Installs what is missing, builds, and then runs the show or the tests.
 #   ./build.sh show [show options]   build and run the show
 #   ./build.sh test                  build and run every test
+#   ./build.sh sanitize              the tests and whole runs under AddressSanitizer
+#                                    and UBSan, the music under ThreadSanitizer,
+#                                    and a short run of every fuzz target
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,7 +13,7 @@ packages=(
   libsdl2-dev libegl-dev libegl-mesa0 libgl-dev libgl1-mesa-dri libglu1-mesa-dev
   libfreetype-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev llvm
   xvfb xauth
 )
 
@@ -28,11 +31,15 @@ fi
 
 what="${1:-show}"
 shift || true
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+case "$what" in
+  show|test)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j"$(nproc)" ;;
+esac
 
 case "$what" in
   show) exec ./build/show "$@" ;;
   test) cd build && exec ctest --output-on-failure -j"$(nproc)" ;;
-  *) echo "usage: ./build.sh show|test" >&2; exit 2 ;;
+  sanitize) exec tests/sanitize/run.sh ;;
+  *) echo "usage: ./build.sh show|test|sanitize" >&2; exit 2 ;;
 esac

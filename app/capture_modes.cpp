@@ -44,6 +44,11 @@ bool writeFrame(const std::string& path, int width, int height)
 
 int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 {
+    // The capture stops where the show ends: a span after it has no frames.
+    if (commandLine.fromSeconds > ShowEndTime) {
+        complain("no frames to write: --from is after the end of the show at 122 seconds");
+        return 1;
+    }
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
@@ -82,6 +87,10 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     }
     shutdownGraphics();
     show.destroy();
+    if (exitCode == 0 && written == 0) {
+        complain("no frames written: --from is at or after the end of the show");
+        exitCode = 1;
+    }
     if (exitCode == 0)
         std::printf("wrote %ld frames to %s\n", written, commandLine.renderDirectory.c_str());
     if (exitCode == 0 && written > 0) {

@@ -18,13 +18,19 @@ bool parseInt(const char* text, long low, long high, int& out)
     return true;
 }
 
-bool parseSeconds(const char* text, double& out)
+// Times are turned into frame and sample counts; these bounds keep every
+// count far inside 64 bits. A WAV file holds at most 4 GiB of 16-bit stereo
+// at 44,100 Hz; a capture stops at the show's end anyway.
+constexpr double MAX_CAPTURE_SECONDS = 100000.0;
+constexpr double MAX_WAV_SECONDS = 24347.0;
+
+bool parseSeconds(const char* text, double high, double& out)
 {
     if (!text || !*text) return false;
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text, &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(value) || value < 0.0) return false;
+    if (errno != 0 || *end != '\0' || !std::isfinite(value) || value < 0.0 || value > high) return false;
     out = value;
     return true;
 }
@@ -110,8 +116,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             ++i;
         } else if (option == "--seconds") {
             if (!needValue("a time in seconds")) return false;
-            if (!parseSeconds(value, result.wavSeconds)) {
-                error = std::string("bad time '") + value + "' for --seconds (expected seconds, 0 or more)";
+            if (!parseSeconds(value, MAX_WAV_SECONDS, result.wavSeconds)) {
+                error = std::string("bad time '") + value + "' for --seconds (expected seconds from 0 to 24347, what a WAV file holds)";
                 return false;
             }
             secondsGiven = true;
@@ -137,8 +143,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--from" || option == "--to") {
             if (!needValue("a time in seconds")) return false;
             double& seconds = option == "--from" ? result.fromSeconds : result.toSeconds;
-            if (!parseSeconds(value, seconds)) {
-                error = std::string("bad time '") + value + "' for " + option + " (expected seconds, 0 or more)";
+            if (!parseSeconds(value, MAX_CAPTURE_SECONDS, seconds)) {
+                error = std::string("bad time '") + value + "' for " + option + " (expected seconds from 0 to 100000)";
                 return false;
             }
             (option == "--from" ? fromGiven : toGiven) = true;

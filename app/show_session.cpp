@@ -1,13 +1,15 @@
 #include "app/show_session.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "core/input_file.h"
+#include "core/limits.h"
 #include "app/progress_bar.h"
 #include "app/settings.h"
 #include "core/project_reader.h"
@@ -18,6 +20,10 @@
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
+// Project files are read whole into memory; the show's own data is a few
+// kilobytes, and every object, track and key read costs memory too.
+constexpr size_t PROJECT_FILE_LIMIT = 32 << 20;
+
 bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source)
 {
     if (commandLine.projectFile.empty()) {
@@ -26,14 +32,9 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         source.origin = "built-in project data";
         return true;
     }
-    std::ifstream file(commandLine.projectFile, std::ios::binary);
-    if (!file) {
-        complain("cannot read project file " + commandLine.projectFile + ": " + std::strerror(errno));
-        return false;
-    }
-    source.fileBytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        complain("cannot read project file " + commandLine.projectFile);
+    std::string error;
+    if (!readInputFile(commandLine.projectFile, PROJECT_FILE_LIMIT, source.fileBytes, error)) {
+        complain("cannot read project file " + commandLine.projectFile + ": " + error);
         return false;
     }
     source.data = source.fileBytes.data();
@@ -43,7 +44,7 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
 }
 
 // Module files are read whole into memory; beyond this they are refused.
-constexpr std::streamoff MODULE_FILE_LIMIT = 256 << 20;
+constexpr size_t MODULE_FILE_LIMIT = 256 << 20;
 
 bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, ModuleSource& source)
 {
@@ -55,20 +56,9 @@ bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, 
     }
     setModuleResource(nullptr, 0);
     source.origin = "module file " + commandLine.moduleFile;
-    std::ifstream file(commandLine.moduleFile, std::ios::binary | std::ios::ate);
-    if (!file) {
-        complain("cannot read module file " + commandLine.moduleFile + ": " + std::strerror(errno));
-        return false;
-    }
-    const std::streamoff size = file.tellg();
-    if (size > MODULE_FILE_LIMIT) {
-        complain(source.origin + ": too large for a music module");
-        return false;
-    }
-    file.seekg(0);
-    source.fileBytes.resize(static_cast<size_t>(size > 0 ? size : 0));
-    if (!file.read(reinterpret_cast<char*>(source.fileBytes.data()), size)) {
-        complain("cannot read module file " + commandLine.moduleFile);
+    std::string error;
+    if (!readInputFile(commandLine.moduleFile, MODULE_FILE_LIMIT, source.fileBytes, error)) {
+        complain("cannot read module file " + commandLine.moduleFile + ": " + error);
         return false;
     }
     setModuleResource(source.fileBytes.data(), static_cast<int32_t>(source.fileBytes.size()));
@@ -92,6 +82,11 @@ bool Show::load(const ProjectSource& source, bool buildAll)
     const int32_t total = loadProject(stream, *registry, *timeline);
     if (total < 0) {
         complain(source.origin + ": " + stream.error());
+        return false;
+    }
+    std::string limitError;
+    if (!checkShowLimits(*registry, ShowLimits(), limitError)) {
+        complain(source.origin + ": " + limitError);
         return false;
     }
     if (buildAll) precalculate(*registry, total, drawProgress);
@@ -121,11 +116,30 @@ bool startHeadlessGraphics()
     return true;
 }
 
+namespace {
+
+// A file made and removed again: permissions, a read-only mount or a full
+// table of files are found before the project is built, not after.
+bool canWriteInto(const std::string& path)
+{
+    std::string probe = path + "/.show-write-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        complain("cannot write into directory " + path + ": " + std::strerror(errno));
+        return false;
+    }
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+}  // namespace
+
 bool makeDirectory(const std::string& path)
 {
     if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
         struct stat info;
-        if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+        if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return canWriteInto(path);
         errno = ENOTDIR;
     }
     complain("cannot create directory " + path + ": " + std::strerror(errno));

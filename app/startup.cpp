@@ -12,6 +12,7 @@
 #include "music/xm_module.h"
 #include "platform/clock.h"
 #include "platform/glimp.h"
+#include "platform/signals.h"
 #include "render/frame.h"
 #include "gl/gl_context.h"
 
@@ -74,6 +75,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
 
 int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
 {
+    Sys_KeepDefaultSignals();
     CommandLine commandLine;
     std::string error;
     if (!parseCommandLine(argc, argv, commandLine, error)) {

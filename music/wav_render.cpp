@@ -59,7 +59,8 @@ bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFram
 {
     if (frameCount < 0) frameCount = 0;
     if (firstFrame < 0) firstFrame = 0;
-    if (frameCount * BYTES_PER_FRAME > MAX_DATA_BYTES) {
+    // Compared by division: the product could pass int64.
+    if (frameCount > MAX_DATA_BYTES / BYTES_PER_FRAME || firstFrame > INT64_MAX - frameCount) {
         error = "the music for " + path + " is too long for a WAV file";
         return false;
     }

@@ -1,0 +1,61 @@
+#include "core/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const char* notPlainFile(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "is a directory";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device";
+    if (S_ISFIFO(mode)) return "is a FIFO (named pipe)";
+    if (S_ISSOCK(mode)) return "is a socket";
+    if (!S_ISREG(mode)) return "is not a plain file";
+    return nullptr;
+}
+
+}  // namespace
+
+bool readInputFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error)
+{
+    bytes.clear();
+    // Non-blocking, so that opening a FIFO without a writer does not wait.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0;
+    if (!ok) error = std::strerror(errno);
+    if (ok && notPlainFile(info.st_mode)) {
+        error = notPlainFile(info.st_mode);
+        ok = false;
+    }
+    if (ok && static_cast<uint64_t>(info.st_size) > maxBytes) {
+        error = "is " + std::to_string(info.st_size) + " bytes, over the limit of " + std::to_string(maxBytes);
+        ok = false;
+    }
+    if (ok) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? std::strerror(errno) : "shorter than its size";
+                ok = false;
+            } else {
+                done += static_cast<size_t>(n);
+            }
+        }
+    }
+    close(fd);
+    if (!ok) bytes.clear();
+    return ok;
+}
