@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/authored_files.h"
 #include "core/progress_bar.h"
 #include "core/settings.h"
 #include "core/project_reader.h"
@@ -18,6 +19,12 @@
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
+void complainAboutFile(const std::string& path, const std::string& error)
+{
+    if (error.rfind(path + ":", 0) == 0) std::fprintf(stderr, "%s\n", error.c_str());
+    else complain(error);
+}
+
 bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source)
 {
     if (commandLine.projectFile.empty()) {
@@ -26,24 +33,19 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         source.origin = "built-in project data";
         return true;
     }
-    std::ifstream file(commandLine.projectFile, std::ios::binary);
-    if (!file) {
-        complain("cannot read project file " + commandLine.projectFile + ": " + std::strerror(errno));
+    AuthoredProject project;
+    std::string error;
+    if (!readProjectFile(commandLine.projectFile, project, error)) {
+        complainAboutFile(commandLine.projectFile, error);
         return false;
     }
-    source.fileBytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        complain("cannot read project file " + commandLine.projectFile);
-        return false;
-    }
+    source.fileBytes = std::move(project.bytes);
+    source.sceneLabels = std::move(project.sceneLabels);
     source.data = source.fileBytes.data();
     source.size = source.fileBytes.size();
     source.origin = "project file " + commandLine.projectFile;
     return true;
 }
-
-// Module files are read whole into memory; beyond this they are refused.
-constexpr std::streamoff MODULE_FILE_LIMIT = 256 << 20;
 
 bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, ModuleSource& source)
 {
@@ -55,20 +57,9 @@ bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, 
     }
     setModuleResource(nullptr, 0);
     source.origin = "module file " + commandLine.moduleFile;
-    std::ifstream file(commandLine.moduleFile, std::ios::binary | std::ios::ate);
-    if (!file) {
-        complain("cannot read module file " + commandLine.moduleFile + ": " + std::strerror(errno));
-        return false;
-    }
-    const std::streamoff size = file.tellg();
-    if (size > MODULE_FILE_LIMIT) {
-        complain(source.origin + ": too large for a music module");
-        return false;
-    }
-    file.seekg(0);
-    source.fileBytes.resize(static_cast<size_t>(size > 0 ? size : 0));
-    if (!file.read(reinterpret_cast<char*>(source.fileBytes.data()), size)) {
-        complain("cannot read module file " + commandLine.moduleFile);
+    std::string error;
+    if (!readModuleFile(commandLine.moduleFile, source.fileBytes, error)) {
+        complainAboutFile(commandLine.moduleFile, error);
         return false;
     }
     setModuleResource(source.fileBytes.data(), static_cast<int32_t>(source.fileBytes.size()));
