@@ -1,13 +1,16 @@
 #include "core/startup.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "core/capture_modes.h"
 #include "core/command_line.h"
+#include "core/contact_sheet.h"
 #include "core/settings.h"
 #include "core/setup_dialog.h"
 #include "core/show_session.h"
+#include "core/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
 #include "platform/clock.h"
@@ -48,8 +51,10 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     Sys_Sleep(20);
-    if (!startPlayback(module) && module) complain("no sound device: the show runs silent");
+    const int64_t firstMusicFrame = std::llround(commandLine.fromSeconds * MIX_RATE);
+    if (!startPlayback(module, firstMusicFrame) && module) complain("no sound device: the show runs silent");
 
+    show.timeline->time = static_cast<float>(commandLine.fromSeconds);
     show.timeline->resetClock();
     show.timeline->start();
 
@@ -86,6 +91,8 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
     case RunMode::Wav: return runWav(commandLine, embedded);
     case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
+    case RunMode::Sheet: return runContactSheet(commandLine, embedded);
+    case RunMode::Video: return runVideo(commandLine, embedded);
     case RunMode::Show: break;
     }
     return runShow(commandLine, embedded);
