@@ -7,6 +7,7 @@
 #include "core/capture_modes.h"
 #include "core/command_line.h"
 #include "core/contact_sheet.h"
+#include "core/live_preview.h"
 #include "core/settings.h"
 #include "core/setup_dialog.h"
 #include "core/show_session.h"
@@ -95,5 +96,5 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::Video: return runVideo(commandLine, embedded);
     case RunMode::Show: break;
     }
-    return runShow(commandLine, embedded);
+    return commandLine.watch ? runLivePreview(commandLine, embedded) : runShow(commandLine, embedded);
 }
