@@ -11,7 +11,7 @@ packages=(
   libfreetype-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth x11-utils ffmpeg
+  xvfb xauth x11-utils xdotool ffmpeg
 )
 
 missing=()

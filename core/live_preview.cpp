@@ -104,6 +104,7 @@ public:
             step();
             renderFrame();
             showTitle();
+            if (paused_) Sys_Sleep(10);  // a still picture needs no busy loop
         }
 
         freeModule(module_);

@@ -66,6 +66,24 @@ write_project gamma ""
 wait_for "a fixed source clears the error" '[[ "$(title)" == *" | gamma" ]]'
 [ "$(grep -c "^reloaded" "$work/out")" -eq 2 ] || fail "two good versions were reloaded: $(cat "$work/out")"
 
+# The keys, where xdotool can press them: paused, the time holds; Right
+# seeks 5 seconds on; Home plays from the start.
+tenths() { title | sed -n 's/^show | \([0-9]*\):\([0-9]*\)\.\([0-9]\) .*/\1 \2 \3/p' | awk '{ print ($1 * 60 + $2) * 10 + $3 }'; }
+if command -v xdotool >/dev/null; then
+  window=$(xdotool search --name "^show \|" | head -1)
+  xdotool key --window "$window" space
+  wait_for "Space pauses" '[[ "$(title)" == *" | gamma | paused" ]]'
+  paused_at=$(tenths)
+  sleep 0.5
+  [ "$(tenths)" = "$paused_at" ] || fail "the time holds while paused: $paused_at, then $(tenths)"
+  xdotool key --window "$window" Right
+  wait_for "Right seeks 5 seconds on" '[ "$(tenths)" = "$((paused_at + 50))" ]'
+  xdotool key --window "$window" Home
+  wait_for "Home plays from the start" '[[ "$(title)" == "show | 0:0"[0-2]*" | opening" ]]'
+else
+  echo "skipped the keys: xdotool is not installed"
+fi
+
 kill -TERM "$pid"  # SDL turns it into a quit request
 wait "$pid"
 code=$?
