@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_capture.h"
 #include "app/settings.h"
 #include "app/show_session.h"
 #include "mesh/mesh_obj.h"
@@ -21,19 +22,10 @@ namespace {
 
 bool writeFrame(const std::string& path, int width, int height)
 {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // The framebuffer's first row is the bottom one; the picture's is the top.
-    std::vector<uint8_t> flipped(pixels.size());
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = &flipped[(height - 1 - y) * rowBytes];
-        std::memcpy(row, &pixels[y * rowBytes], rowBytes);
-        for (int x = 0; x < width; ++x) row[x * 4 + 3] = 255;
-    }
+    std::vector<uint8_t> rgba;
+    readFrame(width, height, rgba);
     std::string error;
-    if (!Sys_WritePng(path, width, height, flipped.data(), static_cast<int>(rowBytes), &error)) {
+    if (!Sys_WritePng(path, width, height, rgba.data(), width * 4, &error)) {
         complain(error);
         return false;
     }
@@ -62,29 +54,14 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!show.load(project)) return 1;
     show.timeline->start();
 
-    // Frame k shows the time k / fps. The step to it is taken from the exact
-    // frame time, so that no rounding accumulates over a long capture.
-    const double fps = commandLine.fps;
-    const long firstFrame = std::lround(commandLine.fromSeconds * fps);
-    const long endFrame = std::lround(commandLine.toSeconds * fps);
-    long written = 0;
-    int exitCode = 0;
-    for (long k = 0; k < endFrame; ++k) {
-        const float step = k == 0 ? 0.0f : static_cast<float>(k / fps) - show.timeline->time;
-        show.timeline->advance(*show.registry, step);
-        if (!show.timeline->running) break;  // the show has ended
-        // Frames before the span are drawn too: drawing moves state on (the
-        // particles' random numbers), and the captured frames must match the show.
-        renderFrame();
-        if (k < firstFrame) continue;
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds);
+    bool failed = false;
+    const long written = captureFrames(show, span, [&](long k) {
         char name[32];
-        std::snprintf(name, sizeof name, "/frame_%05ld.png", written);
-        if (!writeFrame(commandLine.renderDirectory + name, screenWidth, screenHeight)) {
-            exitCode = 1;
-            break;
-        }
-        ++written;
-    }
+        std::snprintf(name, sizeof name, "/frame_%05ld.png", k - span.first);
+        return writeFrame(commandLine.renderDirectory + name, screenWidth, screenHeight);
+    }, failed);
+    int exitCode = failed ? 1 : 0;
     shutdownGraphics();
     show.destroy();
     if (exitCode == 0 && written == 0) {
@@ -95,8 +72,8 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         std::printf("wrote %ld frames to %s\n", written, commandLine.renderDirectory.c_str());
     if (exitCode == 0 && written > 0) {
         // The music of the frames' span: frame k stands for the time k / fps.
-        const int64_t firstSample = std::llround(firstFrame * static_cast<double>(MIX_RATE) / fps);
-        const int64_t endSample = std::llround((firstFrame + written) * static_cast<double>(MIX_RATE) / fps);
+        const int64_t firstSample = span.musicFrame(span.first);
+        const int64_t endSample = span.musicFrame(span.first + written);
         ModuleSource music;
         XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
         std::string error;

@@ -35,6 +35,14 @@ bool parseSeconds(const char* text, double high, double& out)
     return true;
 }
 
+bool parseRate(const char* text, double& out)
+{
+    double value = 0.0;
+    if (!parseSeconds(text, value) || value <= 0.0 || value > 1000.0) return false;
+    out = value;
+    return true;
+}
+
 bool parseResolution(const char* text, int& width, int& height)
 {
     if (!text) return false;
@@ -54,12 +62,23 @@ const char* usageText()
            "\n"
            "  --resolution WxH   skip the dialog and run at W x H pixels\n"
            "  --fullscreen       skip the dialog and run full screen\n"
-           "  --project FILE     read the project data from FILE instead of the built-in data\n"
+           "  --project FILE     read the project from FILE instead of the built-in data:\n"
+           "                     compiled project data, or a project source compiled here\n"
+           "  --from S           start the show (and its music) at S seconds\n"
+           "  --watch            with --project and/or --module: a titled window that\n"
+           "                     reloads them when they change; Space pauses, Left and\n"
+           "                     Right seek 5 seconds, Home restarts\n"
            "  --render DIR       headless: write the frames as DIR/frame_00000.png, ...\n"
            "                     and the music of the same span as DIR/music.wav\n"
-           "    --fps N          frames per second of the capture (default 60)\n"
+           "    --fps N          frames per second of the capture (default 60; 0.5 is\n"
+           "                     a frame every 2 seconds)\n"
            "    --from S         first second to capture (default 0)\n"
            "    --to S           second at which the capture stops (default 122)\n"
+           "  --video FILE      headless: the frames and music of --from to --to (at\n"
+           "                     --fps) encoded by ffmpeg into FILE (H.264 and AAC)\n"
+           "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
+           "                     its time and scene, from --from to --to\n"
+           "    --every S        seconds between the thumbnails (default 2)\n"
            "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
            "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
            "  --module FILE      play the XM module in FILE instead of the built-in music\n"
@@ -74,7 +93,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 {
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
-    bool renderGiven = false, secondsGiven = false;
+    bool renderGiven = false, secondsGiven = false, everyGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -132,10 +151,25 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.mode = RunMode::DumpTextures;
             result.textureDirectory = value;
             ++i;
+        } else if (option == "--watch") {
+            result.watch = true;
+        } else if (option == "--sheet" || option == "--video") {
+            if (!needValue("a file name")) return false;
+            result.mode = option == "--sheet" ? RunMode::Sheet : RunMode::Video;
+            (option == "--sheet" ? result.sheetFile : result.videoFile) = value;
+            ++i;
+        } else if (option == "--every") {
+            if (!needValue("a time in seconds")) return false;
+            if (!parseRate(value, result.everySeconds)) {
+                error = std::string("bad time '") + value + "' for --every (expected seconds above 0, up to 1000)";
+                return false;
+            }
+            everyGiven = true;
+            ++i;
         } else if (option == "--fps") {
             if (!needValue("a number of frames per second")) return false;
-            if (!parseInt(value, 1, 1000, result.fps)) {
-                error = std::string("bad frame rate '") + value + "' (expected a whole number from 1 to 1000)";
+            if (!parseRate(value, result.fps)) {
+                error = std::string("bad frame rate '") + value + "' (expected a number above 0, up to 1000)";
                 return false;
             }
             fpsGiven = true;
@@ -159,9 +193,17 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         error = "--dump-meshes does not go with --render";
         return false;
     }
+    const int captures = !result.renderDirectory.empty() + !result.dumpDirectory.empty() +
+                         !result.sheetFile.empty() + !result.videoFile.empty();
+    if (captures > 1) {
+        error = "--render, --dump-meshes, --sheet and --video go one at a time";
+        return false;
+    }
+    const bool previewGiven = result.watch || captures > 0 || everyGiven;
     if (!result.wavFile.empty()) {
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
-            !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty()) {
+            !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty() ||
+            previewGiven) {
             error = "--wav goes with --module and --seconds only";
             return false;
         }
@@ -172,16 +214,25 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         error = "--seconds goes with --wav only";
         return false;
     }
+    if (everyGiven && result.mode != RunMode::Sheet && result.textureDirectory.empty()) {
+        error = "--every goes with --sheet only";
+        return false;
+    }
     if (!result.textureDirectory.empty()) {
         if (!result.renderDirectory.empty() || !result.dumpDirectory.empty() || resolutionGiven || result.fullScreen ||
-            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty()) {
+            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty() || previewGiven) {
             error = "--dump-textures goes with --project only";
             return false;
         }
         result.mode = RunMode::DumpTextures;
-    } else if (result.mode == RunMode::Render) {
-        if (result.fullScreen) {
-            error = "--fullscreen does not go with --render";
+    } else if (result.mode == RunMode::Render || result.mode == RunMode::Sheet || result.mode == RunMode::Video) {
+        const char* name = result.mode == RunMode::Render ? "--render" : result.mode == RunMode::Sheet ? "--sheet" : "--video";
+        if (result.fullScreen || result.watch) {
+            error = std::string(result.fullScreen ? "--fullscreen" : "--watch") + " does not go with " + name;
+            return false;
+        }
+        if (fpsGiven && result.mode == RunMode::Sheet) {
+            error = "--sheet takes --every, not --fps";
             return false;
         }
         if (result.toSeconds <= result.fromSeconds) {
@@ -189,15 +240,24 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return false;
         }
     } else {
-        if (result.mode == RunMode::DumpMeshes && (result.fullScreen || resolutionGiven)) {
+        if (result.mode == RunMode::DumpMeshes && (result.fullScreen || resolutionGiven || fromGiven || result.watch)) {
             error = "--dump-meshes goes with --project only";
             return false;
         }
-        if (fpsGiven || fromGiven || toGiven) {
-            error = "--fps, --from and --to go with --render only";
+        if (fpsGiven || toGiven) {
+            error = "--fps and --to go with --render, --video and --sheet only";
             return false;
         }
-        result.skipDialog = resolutionGiven || result.fullScreen;
+        if (result.fromSeconds >= 122.0) {
+            error = "--from must be before the end of the show (122 seconds)";
+            return false;
+        }
+        if (result.watch && result.projectFile.empty() && result.moduleFile.empty()) {
+            error = "--watch needs --project or --module to watch";
+            return false;
+        }
+        // An author watching files wants the window at once, and one with a title.
+        result.skipDialog = resolutionGiven || result.fullScreen || result.watch;
     }
     return true;
 }

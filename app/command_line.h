@@ -10,6 +10,8 @@ enum class RunMode {
     DumpMeshes,  // headless: the built meshes as OBJ files
     Wav,     // the music alone, rendered to a WAV file
     DumpTextures,  // headless: every texture of the project as a PNG file
+    Sheet,   // headless: a contact sheet of thumbnails as one PNG file
+    Video,   // headless: frames and music encoded by ffmpeg
     Help,
 };
 
@@ -22,11 +24,15 @@ struct CommandLine {
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes
     std::string textureDirectory;
-    int fps = 60;
-    double fromSeconds = 0.0, toSeconds = 122.0;
+    double fps = 60.0;  // fractions allowed: 0.5 is a frame every 2 seconds
+    double fromSeconds = 0.0, toSeconds = 122.0;  // --from also starts the show
     std::string moduleFile;  // empty: the built-in music module
     std::string wavFile;
     double wavSeconds = 122.0;
+    bool watch = false;  // the show reloads its project and module when they change
+    std::string sheetFile;
+    double everySeconds = 2.0;  // between the thumbnails of a sheet
+    std::string videoFile;
 };
 
 // Fills `result`; false with a one-line reason in `error` for an unknown

@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/input_file.h"
-#include "core/limits.h"
+#include "app/authored_files.h"
 #include "app/progress_bar.h"
 #include "app/settings.h"
 #include "core/project_reader.h"
@@ -20,9 +19,11 @@
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
-// Project files are read whole into memory; the show's own data is a few
-// kilobytes, and every object, track and key read costs memory too.
-constexpr size_t PROJECT_FILE_LIMIT = 32 << 20;
+void complainAboutFile(const std::string& path, const std::string& error)
+{
+    if (error.rfind(path + ":", 0) == 0) std::fprintf(stderr, "%s\n", error.c_str());
+    else complain(error);
+}
 
 bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source)
 {
@@ -32,19 +33,19 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         source.origin = "built-in project data";
         return true;
     }
+    AuthoredProject project;
     std::string error;
-    if (!readInputFile(commandLine.projectFile, PROJECT_FILE_LIMIT, source.fileBytes, error)) {
-        complain("cannot read project file " + commandLine.projectFile + ": " + error);
+    if (!readProjectFile(commandLine.projectFile, project, error)) {
+        complainAboutFile(commandLine.projectFile, error);
         return false;
     }
+    source.fileBytes = std::move(project.bytes);
+    source.sceneLabels = std::move(project.sceneLabels);
     source.data = source.fileBytes.data();
     source.size = source.fileBytes.size();
     source.origin = "project file " + commandLine.projectFile;
     return true;
 }
-
-// Module files are read whole into memory; beyond this they are refused.
-constexpr size_t MODULE_FILE_LIMIT = 256 << 20;
 
 bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, ModuleSource& source)
 {
@@ -57,8 +58,8 @@ bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, 
     setModuleResource(nullptr, 0);
     source.origin = "module file " + commandLine.moduleFile;
     std::string error;
-    if (!readInputFile(commandLine.moduleFile, MODULE_FILE_LIMIT, source.fileBytes, error)) {
-        complain("cannot read module file " + commandLine.moduleFile + ": " + error);
+    if (!readModuleFile(commandLine.moduleFile, source.fileBytes, error)) {
+        complainAboutFile(commandLine.moduleFile, error);
         return false;
     }
     setModuleResource(source.fileBytes.data(), static_cast<int32_t>(source.fileBytes.size()));

@@ -15,13 +15,18 @@ struct XmModule;
 
 // One line on stderr, prefixed with the program's name.
 void complain(const std::string& message);
+// A source's errors start with their file's name ("FILE:LINE: reason"), as
+// compilers write them, and are printed as they are; others as complaints.
+void complainAboutFile(const std::string& path, const std::string& error);
 
-// The project data: the built-in block, or a file named on the command line.
+// The project data: the built-in block, or a file named on the command line
+// (compiled data, or a source compiled on reading).
 struct ProjectSource {
     std::vector<uint8_t> fileBytes;
     const uint8_t* data = nullptr;
     size_t size = 0;
     std::string origin;  // for messages: "built-in project data" or the file
+    std::vector<std::string> sceneLabels;  // known for a source only
 };
 bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source);
 

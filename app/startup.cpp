@@ -1,13 +1,17 @@
 #include "app/startup.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "app/capture_modes.h"
 #include "app/command_line.h"
+#include "app/contact_sheet.h"
+#include "app/live_preview.h"
 #include "app/settings.h"
 #include "app/setup_dialog.h"
 #include "app/show_session.h"
+#include "app/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
 #include "platform/clock.h"
@@ -49,8 +53,10 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     Sys_Sleep(20);
-    if (!startPlayback(module) && module) complain("no sound device: the show runs silent");
+    const int64_t firstMusicFrame = std::llround(commandLine.fromSeconds * MIX_RATE);
+    if (!startPlayback(module, firstMusicFrame) && module) complain("no sound device: the show runs silent");
 
+    show.timeline->time = static_cast<float>(commandLine.fromSeconds);
     show.timeline->resetClock();
     show.timeline->start();
 
@@ -88,7 +94,9 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
     case RunMode::Wav: return runWav(commandLine, embedded);
     case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
+    case RunMode::Sheet: return runContactSheet(commandLine, embedded);
+    case RunMode::Video: return runVideo(commandLine, embedded);
     case RunMode::Show: break;
     }
-    return runShow(commandLine, embedded);
+    return commandLine.watch ? runLivePreview(commandLine, embedded) : runShow(commandLine, embedded);
 }

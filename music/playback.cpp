@@ -137,7 +137,7 @@ void mixChunk()
     player.writeCursor = (player.writeCursor + 1) % CHUNK_COUNT;
 }
 
-bool startPlayback(XmModule* module)
+bool startPlayback(XmModule* module, int64_t firstFrame)
 {
     if (!module) return false;
     stopPlayback(module);
@@ -149,12 +149,17 @@ bool startPlayback(XmModule* module)
         return false;
     }
     player.deviceOpen = true;
+    // Whole chunks up to the one that holds the first frame, as a playback
+    // from the start mixes them: the chunk edges shape the volume ramps.
+    if (firstFrame < 0) firstFrame = 0;
+    for (int64_t chunk = firstFrame / CHUNK_FRAMES; chunk > 0; --chunk) mixChunk();
+    player.writeCursor = 0;
     // The whole loop is mixed before the device starts.
     do {
         mixChunk();
     } while (player.writeCursor != 0);
     Sys_AudioWritten();
-    Sys_StartAudio();
+    Sys_StartAudio(static_cast<int32_t>(firstFrame % CHUNK_FRAMES));
     player.stopRequest = 0;
     // Set here as well as by the thread, so that a stop right after the
     // start waits for a thread that has not run yet.

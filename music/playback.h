@@ -40,10 +40,12 @@ struct Player {
 };
 extern Player thePlayer;
 
-// Plays `module` on the sound device from a MixThread. False for a null
-// module, uninstalled file callbacks, or no device that will open; it then
-// plays nothing.
-bool startPlayback(XmModule* module);
+// Plays `module` on the sound device from a MixThread, from its frame
+// `firstFrame` on (what comes before is mixed and dropped, so that the
+// sound from there is the sound of a playback from the start). False for a
+// null module, uninstalled file callbacks, or no device that will open; it
+// then plays nothing.
+bool startPlayback(XmModule* module, int64_t firstFrame = 0);
 // Stops and releases what playback holds; false for a null module.
 bool stopPlayback(XmModule* module);
 // Stops playback and frees the module; false for a null module.

@@ -7,10 +7,10 @@
 // kept alive by the caller until Sys_CloseAudio). False when the machine has
 // no device that will open at this rate and format.
 bool Sys_OpenAudio(const int16_t* frames, int32_t frameCount, int32_t rate);
-// Starts the endless loop from the buffer's first frame.
-void Sys_StartAudio();
-// Frames consumed since the start; the buffer position is this modulo
-// frameCount.
+// Starts the endless loop at frame `firstFrame` of the buffer.
+void Sys_StartAudio(int32_t firstFrame = 0);
+// Frames consumed since the loop's first frame, counting the frames skipped
+// at the start; the buffer position is this modulo frameCount.
 int64_t Sys_AudioPosition();
 // Publishes what the owner has written into the buffer to the device's
 // thread (call after refilling, before the device can reach it).

@@ -62,9 +62,12 @@ bool Sys_OpenAudio(const int16_t* frames, int32_t frameCount, int32_t rate)
     return true;
 }
 
-void Sys_StartAudio()
+void Sys_StartAudio(int32_t firstFrame)
 {
-    if (output.device) SDL_PauseAudioDevice(output.device, 0);
+    if (!output.device) return;
+    // Paused, the callback does not run: the position can be set safely.
+    output.consumed.store(firstFrame > 0 ? firstFrame % output.frameCount : 0, std::memory_order_release);
+    SDL_PauseAudioDevice(output.device, 0);
 }
 
 int64_t Sys_AudioPosition() { return output.consumed.load(std::memory_order_acquire); }

@@ -15,6 +15,9 @@ void GLimp_ShowCursor(bool show);
 // A borderless top-most window at (0, 0) of the given size, with a
 // double-buffered desktop OpenGL compatibility context made current.
 bool GLimp_CreateWindow(int width, int height);
+// A normal window with a title bar, for authoring: same context as above.
+bool GLimp_CreateTitledWindow(int width, int height);
+void GLimp_SetWindowTitle(const char* title);
 // A headless context with a width x height default framebuffer, made current.
 bool GLimp_CreateHeadless(int width, int height);
 bool GLimp_IsHeadless();
@@ -27,6 +30,13 @@ void GLimp_SwapBuffers();
 bool GLimp_DispatchMessage();
 // Escape is down now, or was pressed since the last query.
 bool GLimp_EscapeState();
+
+// The keys that steer a preview, pressed since the last query, oldest first
+// (a few are kept; the show itself never asks).
+enum class KeyPress { None, Space, Left, Right, Home };
+KeyPress GLimp_TakeKeyPress();
+// The window's close button or a quit request was seen since the last query.
+bool GLimp_CloseRequested();
 
 // Releases the context; then the window.
 void GLimp_DestroyContext();

@@ -16,6 +16,26 @@ SDL_GLContext context = nullptr;
 bool fullScreenRequested = false;
 SDL_DisplayMode fullScreenMode{};
 bool escapePressed = false;  // since the last GLimp_EscapeState
+bool closeRequested = false;  // since the last GLimp_CloseRequested
+
+// A short queue: keys beyond it are dropped until someone asks.
+constexpr int KEY_QUEUE_SIZE = 16;
+KeyPress keyQueue[KEY_QUEUE_SIZE];
+int keyQueueStart = 0, keyQueueCount = 0;
+
+void queueKey(SDL_Keycode code)
+{
+    KeyPress key = KeyPress::None;
+    switch (code) {
+    case SDLK_SPACE: key = KeyPress::Space; break;
+    case SDLK_LEFT: key = KeyPress::Left; break;
+    case SDLK_RIGHT: key = KeyPress::Right; break;
+    case SDLK_HOME: key = KeyPress::Home; break;
+    default: return;
+    }
+    if (keyQueueCount == KEY_QUEUE_SIZE) return;
+    keyQueue[(keyQueueStart + keyQueueCount++) % KEY_QUEUE_SIZE] = key;
+}
 
 bool initVideo()
 {
@@ -23,7 +43,7 @@ bool initVideo()
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
-SDL_Window* createGlWindow(int width, int height, int depthBits)
+SDL_Window* createGlWindow(int width, int height, int depthBits, bool titled)
 {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -33,8 +53,10 @@ SDL_Window* createGlWindow(int width, int height, int depthBits)
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+    if (!titled) flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     if (fullScreenRequested) flags |= SDL_WINDOW_FULLSCREEN;
+    if (titled) return SDL_CreateWindow("show", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     return SDL_CreateWindow("", 0, 0, width, height, flags);
 }
 
@@ -65,11 +87,13 @@ void GLimp_ShowCursor(bool show)
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool GLimp_CreateWindow(int width, int height)
+namespace {
+
+bool createWindowWithContext(int width, int height, bool titled)
 {
     if (!initVideo()) return false;
     // 32 depth bits as asked for, or the 24 that most drivers offer.
-    window = createGlWindow(width, height, 32);
+    window = createGlWindow(width, height, 32, titled);
     if (window) {
         context = SDL_GL_CreateContext(window);
         if (!context) {
@@ -78,7 +102,7 @@ bool GLimp_CreateWindow(int width, int height)
         }
     }
     if (!window) {
-        window = createGlWindow(width, height, 24);
+        window = createGlWindow(width, height, 24, titled);
         if (!window) return false;
         context = SDL_GL_CreateContext(window);
         if (!context) return false;
@@ -88,6 +112,17 @@ bool GLimp_CreateWindow(int width, int height)
     SDL_RaiseWindow(window);
     backend = Backend::Window;
     return true;
+}
+
+}  // namespace
+
+bool GLimp_CreateWindow(int width, int height) { return createWindowWithContext(width, height, false); }
+
+bool GLimp_CreateTitledWindow(int width, int height) { return createWindowWithContext(width, height, true); }
+
+void GLimp_SetWindowTitle(const char* title)
+{
+    if (window) SDL_SetWindowTitle(window, title);
 }
 
 bool GLimp_CreateHeadless(int width, int height)
@@ -119,9 +154,29 @@ bool GLimp_DispatchMessage()
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return false;
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) escapePressed = true;
-    // Nothing else needs handling: a close or quit request does not end the
-    // show; only Escape and the end of the show do.
+    if (event.type == SDL_KEYDOWN && !event.key.repeat) queueKey(event.key.keysym.sym);
+    // Recorded for those who ask: the show itself does not end on a close or
+    // quit request; only Escape and the end of the show end it.
+    if (event.type == SDL_QUIT ||
+        (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
+        closeRequested = true;
     return true;
+}
+
+KeyPress GLimp_TakeKeyPress()
+{
+    if (keyQueueCount == 0) return KeyPress::None;
+    const KeyPress key = keyQueue[keyQueueStart];
+    keyQueueStart = (keyQueueStart + 1) % KEY_QUEUE_SIZE;
+    --keyQueueCount;
+    return key;
+}
+
+bool GLimp_CloseRequested()
+{
+    const bool result = closeRequested;
+    closeRequested = false;
+    return result;
 }
 
 bool GLimp_EscapeState()

@@ -37,6 +37,7 @@ public:
 
     struct Object {
         SectionKind section;
+        std::string label;  // the source's name for it; not written into the data
         float startTime = 0.0f;
         float endTime = 0.0f;
         std::vector<Track> paramTracks;

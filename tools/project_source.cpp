@@ -149,7 +149,10 @@ private:
         kind_ = &kind;
         track_ = nullptr;
         size_t i = 1;
-        if (i < tokens.size() && tokens[i].text != "from" && tokens[i].text != "to") ++i;  // the label
+        if (i < tokens.size() && tokens[i].text != "from" && tokens[i].text != "to") {
+            if (!tokens[i].quoted) object_->label = tokens[i].text;
+            ++i;
+        }
         for (; i < tokens.size(); i += 2) {
             if (i + 1 >= tokens.size()) return fail("'" + tokens[i].text + "' needs a time");
             float seconds = 0;

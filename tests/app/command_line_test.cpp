@@ -71,7 +71,8 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--resolution", "0x600"},
         {"--resolution", "-800x600"},
         {"--render", "out", "--fps", "0"},
-        {"--render", "out", "--fps", "2.5"},
+        {"--render", "out", "--fps", "-0.5"},
+        {"--render", "out", "--fps", "1001"},
         {"--render", "out", "--from", "-1"},
         {"--render", "out", "--to", "nan"},
         {"--render", "out", "--from", "5", "--to", "5"},
@@ -108,6 +109,58 @@ TEST(CommandLine, DumpTexturesTakesADirectoryAndAProjectOnly)
         p = parse(clash);
         EXPECT_FALSE(p.ok) << clash[0] << " " << clash[2];
         EXPECT_EQ(p.error, "--dump-textures goes with --project only");
+    }
+}
+
+TEST(CommandLine, AuthoringModesTakeTheirOptions)
+{
+    struct Case {
+        std::vector<const char*> arguments;
+        RunMode mode;
+    };
+    const std::vector<Case> cases = {
+        {{"--render", "out", "--fps", "0.5"}, RunMode::Render},
+        {{"--sheet", "s.png", "--every", "0.25", "--from", "1", "--to", "3"}, RunMode::Sheet},
+        {{"--video", "v.mp4", "--fps", "29.97", "--resolution", "320x240"}, RunMode::Video},
+        {{"--from", "30"}, RunMode::Show},
+        {{"--watch", "--project", "a.proj", "--from", "12.5"}, RunMode::Show},
+        {{"--watch", "--module", "m.xm"}, RunMode::Show},
+    };
+    for (const Case& c : cases) {
+        const Parsed p = parse(c.arguments);
+        ASSERT_TRUE(p.ok) << c.arguments[0] << ": " << p.error;
+        EXPECT_EQ(p.line.mode, c.mode) << c.arguments[0];
+    }
+    const Parsed sheet = parse(cases[1].arguments);
+    EXPECT_EQ(sheet.line.everySeconds, 0.25);
+    EXPECT_EQ(sheet.line.sheetFile, "s.png");
+    EXPECT_EQ(parse(cases[0].arguments).line.fps, 0.5);
+    const Parsed watch = parse(cases[4].arguments);
+    EXPECT_TRUE(watch.line.watch);
+    EXPECT_TRUE(watch.line.skipDialog);  // no dialog for an author
+    EXPECT_EQ(watch.line.fromSeconds, 12.5);
+}
+
+TEST(CommandLine, AuthoringModesRefuseWhatDoesNotFit)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--watch"},                                    // nothing to watch
+        {"--watch", "--render", "out", "--project", "a.proj"},
+        {"--sheet", "s.png", "--video", "v.mp4"},
+        {"--sheet", "s.png", "--fps", "10"},
+        {"--sheet", "s.png", "--every", "0"},
+        {"--every", "2"},
+        {"--video", "v.mp4", "--fullscreen"},
+        {"--video", "v.mp4", "--from", "3", "--to", "2"},
+        {"--from", "122"},                              // the show would end at once
+        {"--to", "30"},
+        {"--wav", "m.wav", "--watch"},
+        {"--dump-textures", "t", "--sheet", "s.png"},
+    };
+    for (const auto& arguments : bad) {
+        const Parsed p = parse(arguments);
+        EXPECT_FALSE(p.ok) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
+        EXPECT_FALSE(p.error.empty());
     }
 }
 

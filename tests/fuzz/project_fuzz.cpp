@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/limits.h"
+#include "app/limits.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "mesh/mesh.h"

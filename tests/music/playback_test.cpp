@@ -175,4 +175,52 @@ TEST(Playback, DeviceLoopIsRefilledBehindThePlayPosition)
     std::remove(path.c_str());
 }
 
+// Started part-way, the device plays what a playback from the start plays
+// from that frame on: inside a chunk, on a chunk's edge, and past the loop.
+TEST(Playback, StartsAtAnyFrameAsIfPlayedFromTheStart)
+{
+    const std::string path = ::testing::TempDir() + "device_from.raw";
+    for (const int64_t firstFrame : {int64_t{CHUNK_FRAMES} * 3, int64_t{CHUNK_FRAMES} * 7 + 123,
+                                     int64_t{TOTAL_FRAMES} + 4321}) {
+        std::remove(path.c_str());
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "5", 1);
+        {
+            LoadedModule loaded(busyModule());
+            ASSERT_NE(loaded.module, nullptr);
+            if (!startPlayback(loaded.module, firstFrame)) {
+                unsetenv("SDL_AUDIODRIVER");
+                GTEST_SKIP() << "SDL's disk audio driver is not available";
+            }
+            Sys_Sleep(400);
+            EXPECT_TRUE(stopPlayback(loaded.module));
+        }
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+        unsetenv("SDL_DISKAUDIODELAY");
+
+        const std::vector<int16_t> played = readRawFrames(path);
+        Playing offline(busyModule());
+        std::vector<int16_t> expected =
+            offline.render(static_cast<int>((firstFrame + played.size() / 2) / CHUNK_FRAMES) + 1);
+        expected.erase(expected.begin(), expected.begin() + 2 * firstFrame);
+        // Silence comes first while the device is paused: the first sound lines the two up.
+        auto firstSound = [](const std::vector<int16_t>& values) {
+            size_t i = 0;
+            while (i < values.size() && values[i] == 0) ++i;
+            return i / 2;
+        };
+        ASSERT_GE(firstSound(played), firstSound(expected));
+        const size_t lead = firstSound(played) - firstSound(expected);
+        const size_t frames = played.size() / 2 - lead;
+        ASSERT_GT(frames, static_cast<size_t>(CHUNK_FRAMES) * 20) << "from frame " << firstFrame;
+        for (size_t i = 0; i < frames * 2; ++i) {
+            if (played[2 * lead + i] != expected[i])
+                FAIL() << "from frame " << firstFrame << ": first difference at frame " << i / 2 << " of " << frames;
+        }
+    }
+    std::remove(path.c_str());
+}
+
 }  // namespace

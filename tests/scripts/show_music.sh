@@ -21,7 +21,7 @@ fi
 run_until() {  # ready-command show-environment...
   local ready=$1
   shift
-  env "$@" timeout 90 xvfb-run -a "$show" --resolution 320x240 >"$work/log" 2>&1 &
+  env "$@" timeout 90 xvfb-run -a "$show" --resolution 320x240 ${extra:-} >"$work/log" 2>&1 &
   local pid=$!
   for _ in $(seq 120); do
     eval "$ready" && break
@@ -42,6 +42,21 @@ run_until '[ "$(bytes)" -ge 88200 ]' SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$wo
 [ "$(bytes)" -ge 88200 ] || fail "the device got $(bytes) bytes of music ($(tail -c 300 "$work/log"))"
 od -An -tx1 -v -N 2000000 "$work/music.raw" | grep -q '[1-9a-f]' || fail "the music is silent"
 grep -q "no sound device" "$work/log" && fail "a device was there, yet the show ran silent"
+
+# Started at 50 s, the device plays the music from its frame 2,205,000 on,
+# as a WAV from the start has it. Silence comes first while the device is
+# paused: the first sound lines the two up.
+first_sound() { cmp "$1" /dev/zero 2>/dev/null | sed -n 's/.* byte \([0-9]*\).*/\1/p'; }
+rm -f "$work/music.raw"
+extra="--from 50" run_until '[ "$(bytes)" -ge 400000 ]' SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/music.raw"
+"$show" --wav "$work/from0.wav" --seconds 56 >/dev/null
+tail -c +$((44 + 2205000 * 4 + 1)) "$work/from0.wav" >"$work/tail.raw"
+lead=$(( $(first_sound "$work/music.raw") - $(first_sound "$work/tail.raw") ))
+length=$(( $(bytes) - lead ))
+tail_bytes=$(stat -c %s "$work/tail.raw")
+[ "$length" -le "$tail_bytes" ] || length=$tail_bytes
+[ "$length" -ge 200000 ] && cmp -s -n "$length" "$work/music.raw" "$work/tail.raw" "$lead" 0 ||
+  fail "the music of --from 50 is not the music from 50 s on (lead $lead, $length bytes compared)"
 
 run_until 'grep -q "no sound device" "$work/log"' SDL_AUDIODRIVER=no-such-driver
 $running || fail "without sound the show should run on ($(tail -c 300 "$work/log"))"

@@ -1,4 +1,4 @@
-#include "core/limits.h"
+#include "app/limits.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/limits.h"
+#include "app/limits.h"
 #include "core/memory.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"

@@ -1,0 +1,30 @@
+// Headless captures step the show through frames at a fixed rate: frame k
+// shows the time k / fps. Frames before the span are drawn too: drawing moves
+// state on (the particles' random numbers), and captured frames must match
+// the show.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct Show;
+
+struct FrameSpan {
+    double fps = 60.0;
+    long first = 0, end = 0;  // frames first .. end - 1 are captured
+
+    FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds);
+    long count() const { return end > first ? end - first : 0; }
+    double seconds(long frame) const { return frame / fps; }
+    // The music frame (at the mix rate) that frame `frame` stands for.
+    int64_t musicFrame(long frame) const;
+};
+
+// Runs the show's Timeline through the span and calls `capture` with each
+// frame's number once it is drawn. Stops early when the show ends or
+// `capture` returns false (`failed` then tells which). Returns the number
+// of frames captured.
+long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(long frame)>& capture, bool& failed);
+
+// The drawn frame as RGBA with alpha 255, the top row first.
+void readFrame(int width, int height, std::vector<uint8_t>& rgba);

@@ -1,0 +1,187 @@
+#include "app/video_capture.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "app/frame_capture.h"
+#include "app/settings.h"
+#include "app/show_session.h"
+#include "music/playback.h"
+#include "music/wav_render.h"
+#include "platform/child_process.h"
+#include "platform/clock.h"
+#include "gl/gl_context.h"
+
+namespace {
+
+bool hasEncoder(const std::string& list, const std::string& name)
+{
+    std::istringstream lines(list);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string flags, encoder;
+        if (words >> flags >> encoder && encoder == name) return true;
+    }
+    return false;
+}
+
+std::string numberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// "frame n of N, time left" on one line that rewrites itself.
+class Progress {
+public:
+    explicit Progress(long total) : total_(total), start_(Sys_Counter()), terminal_(isatty(STDERR_FILENO) == 1) {}
+
+    void frameDone(long done)
+    {
+        const double elapsed = double(Sys_Counter() - start_) / double(Sys_CounterFrequency());
+        // On a terminal the line rewrites itself; in a log it is a line every few seconds.
+        if (done < total_ && elapsed - shownAt_ < (terminal_ ? 0.25 : 5.0)) return;
+        shownAt_ = elapsed;
+        const double rate = elapsed > 0 ? done / elapsed : 0.0;
+        const long left = rate > 0 ? std::lround((total_ - done) / rate) : 0;
+        std::fprintf(stderr, "%svideo: frame %ld of %ld, %.1f frames a second, %ld:%02ld left%s", terminal_ ? "\r" : "",
+                     done, total_, rate, left / 60, left % 60, terminal_ ? " " : "\n");
+        if (done == total_ && terminal_) std::fputc('\n', stderr);
+        std::fflush(stderr);
+        last_ = done;
+    }
+
+    // Ends the line when the show ended before the span did.
+    void finish()
+    {
+        if (terminal_ && last_ >= 0 && last_ < total_) std::fputc('\n', stderr);
+    }
+
+private:
+    long total_;
+    int64_t start_;
+    bool terminal_;
+    double shownAt_ = -1.0;
+    long last_ = -1;
+};
+
+// The span's music in a temporary WAV file for ffmpeg to read.
+std::string writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embedded, const FrameSpan& span)
+{
+    const char* directory = std::getenv("TMPDIR");
+    std::string path = std::string(directory && *directory ? directory : "/tmp") + "/show-video-XXXXXX";
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    const int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        complain("cannot make a temporary file in " + std::string(directory && *directory ? directory : "/tmp"));
+        return std::string();
+    }
+    close(descriptor);
+    path = name.data();
+    ModuleSource music;
+    XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+    std::string error;
+    const int64_t first = span.musicFrame(span.first);
+    const bool written = writeModuleWav(module, path, first, span.musicFrame(span.end) - first, error);
+    freeModule(module);
+    if (!written) {
+        complain(error);
+        std::remove(path.c_str());
+        return std::string();
+    }
+    return path;
+}
+
+}  // namespace
+
+std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::string& encoderList, int width,
+                                          int height, double fps, const std::string& wavPath,
+                                          const std::string& outputPath)
+{
+    std::vector<std::string> arguments = {
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+        "-f", "rawvideo", "-pixel_format", "rgb24",
+        "-video_size", std::to_string(width) + "x" + std::to_string(height),
+        "-framerate", numberText(fps), "-i", "pipe:0",
+        "-i", wavPath, "-map", "0:v", "-map", "1:a"};
+    if (hasEncoder(encoderList, "libx264")) {
+        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18"});
+    } else {
+        arguments.insert(arguments.end(), {"-c:v", "mpeg4", "-q:v", "2"});
+    }
+    // 4:2:0 wants even sizes: an odd row or column is padded, not scaled.
+    arguments.insert(arguments.end(), {"-pix_fmt", "yuv420p"});
+    if (width % 2 || height % 2) arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
+    if (hasEncoder(encoderList, "aac")) arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k"});
+    else if (hasEncoder(encoderList, "libmp3lame")) arguments.insert(arguments.end(), {"-c:a", "libmp3lame", "-b:a", "192k"});
+    arguments.insert(arguments.end(), {"-movflags", "+faststart", outputPath});
+    return arguments;
+}
+
+int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    const std::string ffmpeg = Sys_FindProgram("ffmpeg");
+    if (ffmpeg.empty()) {
+        complain("--video needs the ffmpeg program, which is not on the PATH: install it with 'apt-get install ffmpeg'");
+        return 1;
+    }
+    ProjectSource project;
+    if (!obtainProject(commandLine, embedded, project)) return 1;
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds);
+    const std::string wavPath = writeTemporaryWav(commandLine, embedded, span);
+    if (wavPath.empty()) return 1;
+
+    screenWidth = commandLine.width;
+    screenHeight = commandLine.height;
+    fullScreen = 0;
+    int exitCode = 1;
+    Show show;
+    if (startHeadlessGraphics() && show.load(project)) {
+        show.timeline->start();
+        std::string encoders, error;
+        Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
+        ChildProcess* encoder = Sys_StartWithInputPipe(
+            encoderArguments(ffmpeg, encoders, screenWidth, screenHeight, span.fps, wavPath, commandLine.videoFile),
+            error);
+        if (!encoder) {
+            complain(error);
+        } else {
+            Progress progress(span.count());
+            std::vector<uint8_t> rgba, rgb;
+            bool failed = false;
+            const long written = captureFrames(show, span, [&](long k) {
+                readFrame(screenWidth, screenHeight, rgba);
+                rgb.resize(rgba.size() / 4 * 3);
+                for (size_t i = 0, j = 0; i < rgba.size(); i += 4, j += 3) {
+                    rgb[j] = rgba[i];
+                    rgb[j + 1] = rgba[i + 1];
+                    rgb[j + 2] = rgba[i + 2];
+                }
+                if (!Sys_WriteToChild(encoder, rgb.data(), rgb.size())) return false;
+                progress.frameDone(k - span.first + 1);
+                return true;
+            }, failed);
+            progress.finish();
+            const int encoderExit = Sys_FinishChild(encoder);
+            if (failed || encoderExit != 0) {
+                complain("ffmpeg did not finish " + commandLine.videoFile + " (exit code " +
+                         std::to_string(encoderExit) + ")");
+            } else {
+                std::printf("wrote %ld frames (%.3f seconds) with their music to %s\n", written,
+                            written / span.fps, commandLine.videoFile.c_str());
+                exitCode = 0;
+            }
+        }
+        shutdownGraphics();
+    }
+    show.destroy();
+    std::remove(wavPath.c_str());
+    return exitCode;
+}

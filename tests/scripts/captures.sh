@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Captures for authors, end to end: a project source read in place of
+# compiled data, fractional frame rates, the music of a span that starts
+# late, contact sheets and videos.
+# Arguments: <show> <projc> <source dir>
+set -u
+show=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+run() {  # expected-code description command...
+  local expected=$1 what=$2
+  shift 2
+  "$@" >"$work/out" 2>"$work/err"
+  local code=$?
+  [ "$code" -eq "$expected" ] || fail "$what: exit $code, expected $expected ($(head -c 300 "$work/err"))"
+}
+
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'; }
+
+cat >"$work/small.proj" <<'PROJ'
+scene red from 0 to 5
+scene blue from 5 to 124
+timeline from 0 to 124
+  param Scene 0
+    key 0 step 0
+    key 5 step 1
+    key 124 step 1
+PROJ
+
+# A source where project data is expected: compiled in the process, or its
+# error named by file and line.
+printf 'scene a from 0 to 1\nscene b\n  key 0 step 1\n' >"$work/bad.proj"
+run 1 "source with an error" "$show" --render "$work/bad" --project "$work/bad.proj"
+grep -q "^$work/bad.proj:3: " "$work/err" || fail "the error names file and line: $(cat "$work/err")"
+
+# A frame every two seconds: frames at 0, 2, 4, 6 and 8, and ten seconds of music.
+run 0 "--fps 0.5" "$show" --render "$work/slow" --project "$work/small.proj" --fps 0.5 --to 10 --resolution 64x48
+[ "$(ls "$work/slow" | grep -c '^frame_')" -eq 5 ] || fail "5 frames at 0.5 fps, found $(ls "$work/slow" | grep -c '^frame_')"
+[ "$(stat -c %s "$work/slow/music.wav")" -eq $((44 + 10 * 44100 * 4)) ] || fail "10 seconds of music beside them"
+
+# The music of a span from 1.3 s is the music from 0 without its first 1.3 s (57,330 frames).
+run 0 "render from 0" "$show" --render "$work/all" --project "$work/small.proj" --fps 10 --to 3 --resolution 64x48
+run 0 "render from 1.3" "$show" --render "$work/late" --project "$work/small.proj" --fps 10 --from 1.3 --to 3 \
+  --resolution 64x48
+late_bytes=$(( $(stat -c %s "$work/late/music.wav") - 44 ))
+[ "$late_bytes" -eq $(( (30 - 13) * 4410 * 4 )) ] || fail "1.7 seconds of late music, found $late_bytes bytes"
+cmp -s -n "$late_bytes" "$work/late/music.wav" "$work/all/music.wav" 44 $((44 + 57330 * 4)) ||
+  fail "the late music differs from the same span of the music from the start"
+
+# Sheets: 160 x 120 thumbnails of a 4:3 show under an 18-pixel caption, 6 pixels
+# apart, 8 a row; fewer make a shorter row.
+run 0 "sheet of 10" "$show" --sheet "$work/ten.png" --project "$work/small.proj" --every 0.5 --to 5 \
+  --resolution 320x240
+[ "$(png_size "$work/ten.png")" = "1334x294" ] || fail "10 thumbnails make 8 + 2: $(png_size "$work/ten.png")"
+grep -q "wrote 10 thumbnails" "$work/out" || fail "the sheet says what it holds: $(cat "$work/out")"
+run 0 "sheet of 3" "$show" --sheet "$work/three.png" --project "$work/small.proj" --every 0.3 --from 4.1 --to 5 \
+  --resolution 160x90
+[ "$(png_size "$work/three.png")" = "504x120" ] || fail "3 thumbnails of 16:9 in one row: $(png_size "$work/three.png")"
+
+# Without ffmpeg, the way to get it; with it, a video of the span's frames and music.
+run 1 "video without ffmpeg" env PATH=/nonexistent "$show" --video "$work/none.mp4" --project "$work/small.proj"
+grep -q "apt-get install ffmpeg" "$work/err" || fail "the message says how to install ffmpeg: $(cat "$work/err")"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "one line without ffmpeg"
+if command -v ffprobe >/dev/null; then
+  run 0 "video" "$show" --video "$work/v.mp4" --project "$work/small.proj" --fps 12.5 --from 4 --to 6 \
+    --resolution 161x120
+  grep -q "frame 25 of 25" "$work/err" || fail "progress reaches the last frame: $(tail -c 200 "$work/err")"
+  frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/v.mp4")
+  [ "$frames" = "25" ] || fail "2 seconds at 12.5 fps are 25 frames, found '$frames'"
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/v.mp4")
+  awk -v d="$duration" 'BEGIN { exit !(d >= 1.95 && d <= 2.1) }' || fail "the video lasts 2 seconds, not '$duration'"
+  audio=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,channels -of csv=p=0 "$work/v.mp4")
+  [ "$audio" = "44100,2" ] || fail "the music is in it as 44,100 Hz stereo, found '$audio'"
+else
+  echo "skipped the video: ffprobe is not installed (apt-get install ffmpeg)"
+fi
+
+[ "$failures" -eq 0 ] && echo "all capture checks passed"
+exit "$failures"

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The live preview under a running show: a project source rewritten on disk
+# is reloaded at the same show time (stdout says so, the title shows the new
+# scene label); a broken version keeps the last good one on screen and the
+# title says so; a fixed one clears that; a quit request ends the preview.
+# Arguments: <show> <projc> <source dir>
+set -u
+show=$1
+if [ -z "${LIVE_PREVIEW_DISPLAY:-}" ]; then
+  if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null; then
+    echo "skipped: xvfb-run and xwininfo (xvfb, x11-utils) are not installed"
+    exit 0
+  fi
+  LIVE_PREVIEW_DISPLAY=1 exec timeout 120 xvfb-run -a bash "$0" "$@"
+fi
+work=$(mktemp -d)
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+write_project() {  # label-of-the-second-scene [extra line]
+  cat >"$work/p.proj.new" <<PROJ
+scene opening from 0 to 2
+scene $1 from 2 to 124
+timeline from 0 to 124
+  param Scene 0
+    key 0 step @opening
+    key 2 step @$1
+    key 124 step @$1
+$2
+PROJ
+  mv "$work/p.proj.new" "$work/p.proj"
+}
+
+title() { xwininfo -root -tree | sed -n 's/^ *0x[0-9a-f]* "\(show |[^"]*\)".*/\1/p' | head -1; }
+
+wait_for() {  # description condition
+  for _ in $(seq 100); do
+    eval "$2" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  fail "$1 (title '$(title)', output: $(tail -c 300 "$work/out") $(tail -c 300 "$work/err"))"
+  return 1
+}
+
+write_project alpha ""
+SDL_AUDIODRIVER=dummy "$show" --watch --project "$work/p.proj" --resolution 160x120 --from 3 \
+  >"$work/out" 2>"$work/err" &
+pid=$!
+
+wait_for "the preview starts at --from in the second scene" '[[ "$(title)" == "show | 0:0"[3-9]*" | alpha" ]]'
+grep -q "^watching $work/p.proj" "$work/out" || fail "the preview says what it watches"
+
+write_project beta ""
+wait_for "a changed source is reloaded" 'grep -q "^reloaded $work/p.proj in" "$work/out"'
+grep -q "at 0:0[3-9]" "$work/out" || fail "the show went on at its time: $(cat "$work/out")"
+wait_for "the title shows the new label" '[[ "$(title)" == *" | beta" ]]'
+
+write_project beta "scene broken from"
+wait_for "the error is printed with file and line" 'grep -q "^$work/p.proj:8: " "$work/err"'
+wait_for "the title says the last good version is shown" \
+  '[[ "$(title)" == *"| beta | error in p.proj: showing the last good version" ]]'
+kill -0 "$pid" 2>/dev/null || fail "an error does not end the preview"
+
+write_project gamma ""
+wait_for "a fixed source clears the error" '[[ "$(title)" == *" | gamma" ]]'
+[ "$(grep -c "^reloaded" "$work/out")" -eq 2 ] || fail "two good versions were reloaded: $(cat "$work/out")"
+
+# The keys, where xdotool can press them: paused, the time holds; Right
+# seeks 5 seconds on; Home plays from the start.
+tenths() { title | sed -n 's/^show | \([0-9]*\):\([0-9]*\)\.\([0-9]\) .*/\1 \2 \3/p' | awk '{ print ($1 * 60 + $2) * 10 + $3 }'; }
+if command -v xdotool >/dev/null; then
+  window=$(xdotool search --name "^show \|" | head -1)
+  xdotool key --window "$window" space
+  wait_for "Space pauses" '[[ "$(title)" == *" | gamma | paused" ]]'
+  paused_at=$(tenths)
+  sleep 0.5
+  [ "$(tenths)" = "$paused_at" ] || fail "the time holds while paused: $paused_at, then $(tenths)"
+  xdotool key --window "$window" Right
+  wait_for "Right seeks 5 seconds on" '[ "$(tenths)" = "$((paused_at + 50))" ]'
+  xdotool key --window "$window" Home
+  wait_for "Home plays from the start" '[[ "$(title)" == "show | 0:0"[0-2]*" | opening" ]]'
+else
+  echo "skipped the keys: xdotool is not installed"
+fi
+
+kill -TERM "$pid"  # SDL turns it into a quit request
+wait "$pid"
+code=$?
+[ "$code" -eq 0 ] || fail "a quit request ends the preview with code 0, not $code"
+rm -rf "$work"
+[ "$failures" -eq 0 ] && echo "the preview follows its project source"
+exit "$failures"
