@@ -90,6 +90,10 @@ struct InstrumentBuild {
     XmBuilder::Instrument instrument;
     XmBuilder::Sample sample;
     bool lengthGiven = false;
+    // How much faster than at C-4 the sample plays at the base note: times,
+    // rates and cutoffs are written as heard there.
+    double heard = 1.0;
+    double msRate() const { return recipe.rate * heard; }
 };
 
 // Frames, or milliseconds with "ms", at the instrument's rate.
@@ -189,7 +193,7 @@ void pitchLine(InstrumentBuild& b, const Line& line)
     PitchSweep sweep;
     sweep.from = number(line.words[1], line.number, -96, 96, "a pitch offset");
     sweep.to = number(line.words[2], line.number, -96, 96, "a pitch offset");
-    sweep.time = frames(line.words[3], line.number, b.recipe.rate);
+    sweep.time = frames(line.words[3], line.number, b.msRate());
     if (line.words.size() == 5) {
         if (line.words[4] != "exp") fail(line.number, "usage: pitch FROM TO TIME [exp]");
         sweep.exponential = true;
@@ -200,10 +204,10 @@ void pitchLine(InstrumentBuild& b, const Line& line)
 void vibratoLine(InstrumentBuild& b, const Line& line)
 {
     needWords(line, 3, 5, "vibrato RATE DEPTH [delay TIME]");
-    b.recipe.vibratoRate = number(line.words[1], line.number, 0.01, 50.0, "a vibrato rate");
+    b.recipe.vibratoRate = number(line.words[1], line.number, 0.01, 50.0, "a vibrato rate") / b.heard;
     b.recipe.vibratoDepth = number(line.words[2], line.number, 0.0, 1200.0, "a vibrato depth");
     if (line.words.size() == 5 && line.words[3] == "delay")
-        b.recipe.vibratoDelay = frames(line.words[4], line.number, b.recipe.rate);
+        b.recipe.vibratoDelay = frames(line.words[4], line.number, b.msRate());
     else if (line.words.size() != 3)
         fail(line.number, "usage: vibrato RATE DEPTH [delay TIME]");
 }
@@ -221,7 +225,7 @@ void filterLine(InstrumentBuild& b, const Line& line)
         f.kind = FilterKind::Resonant;
     else
         fail(line.number, "unknown filter '" + kind + "'");
-    f.from = f.to = number(line.words[2], line.number, 1.0, 100000.0, "a cutoff");
+    f.from = f.to = number(line.words[2], line.number, 1.0, 100000.0, "a cutoff") / b.heard;
     size_t i = 3;
     while (i < line.words.size()) {
         const std::string& word = line.words[i];
@@ -229,8 +233,8 @@ void filterLine(InstrumentBuild& b, const Line& line)
             f.q = number(line.words[i + 1], line.number, 0.1, 40.0, "a q");
             i += 2;
         } else if (word == "to" && i + 3 < line.words.size() && line.words[i + 2] == "in") {
-            f.to = number(line.words[i + 1], line.number, 1.0, 100000.0, "a cutoff");
-            f.glide = frames(line.words[i + 3], line.number, b.recipe.rate);
+            f.to = number(line.words[i + 1], line.number, 1.0, 100000.0, "a cutoff") / b.heard;
+            f.glide = frames(line.words[i + 3], line.number, b.msRate());
             i += 4;
         } else {
             fail(line.number, "usage: filter KIND HZ [q Q] [to HZ in TIME]");
@@ -253,7 +257,7 @@ void ampLine(InstrumentBuild& b, const Line& line)
         const std::string& word = line.words[i];
         const size_t colon = word.find(':');
         if (colon == std::string::npos) fail(line.number, "usage: amp T:V T:V ...");
-        const ShapePoint point{frames(word.substr(0, colon), line.number, b.recipe.rate),
+        const ShapePoint point{frames(word.substr(0, colon), line.number, b.msRate()),
                                number(word.substr(colon + 1), line.number, 0.0, 16.0, "a level")};
         if (!b.recipe.amp.empty() && point.frame <= b.recipe.amp.back().frame) fail(line.number, "amp times must rise");
         b.recipe.amp.push_back(point);
@@ -263,7 +267,7 @@ void ampLine(InstrumentBuild& b, const Line& line)
 void lengthLine(InstrumentBuild& b, const Line& line)
 {
     needWords(line, 2, 2, "length TIME");
-    b.recipe.length = static_cast<int>(std::lround(frames(line.words[1], line.number, b.recipe.rate)));
+    b.recipe.length = static_cast<int>(std::lround(frames(line.words[1], line.number, b.msRate())));
     if (b.recipe.length < 1) fail(line.number, "a sample has at least one frame");
     b.lengthGiven = true;
 }
@@ -271,8 +275,8 @@ void lengthLine(InstrumentBuild& b, const Line& line)
 void loopLine(InstrumentBuild& b, const Line& line)
 {
     needWords(line, 3, 3, "loop START END");
-    b.recipe.loopStart = static_cast<int>(std::lround(frames(line.words[1], line.number, b.recipe.rate)));
-    b.recipe.loopEnd = static_cast<int>(std::lround(frames(line.words[2], line.number, b.recipe.rate)));
+    b.recipe.loopStart = static_cast<int>(std::lround(frames(line.words[1], line.number, b.msRate())));
+    b.recipe.loopEnd = static_cast<int>(std::lround(frames(line.words[2], line.number, b.msRate())));
     if (b.recipe.loopEnd <= b.recipe.loopStart) fail(line.number, "a loop ends after it starts");
 }
 
@@ -319,11 +323,19 @@ void finetuneLine(InstrumentBuild& b, const Line& line)
     b.sample.finetune = static_cast<int8_t>(integer(line.words[1], line.number, -128, 127, "a finetune"));
 }
 
+void baseLine(InstrumentBuild& b, const Line& line)
+{
+    needWords(line, 2, 2, "base NOTE");
+    const uint8_t note = XmBuilder::note(line.words[1].c_str());
+    if (!note || note == 97) fail(line.number, "'" + line.words[1] + "' is not a note");
+    b.heard = std::pow(2.0, (note - 49) / 12.0);
+}
+
 void volenvLine(InstrumentBuild& b, const Line& line) { envelope(b.instrument.volume, line); }
 void panenvLine(InstrumentBuild& b, const Line& line) { envelope(b.instrument.panning, line); }
 
-// relnote and finetune come first: they set the rate every time is read at.
-const RecipeWord RATE_WORDS[] = {{"relnote", relnoteLine}, {"finetune", finetuneLine}};
+// These come first: they set the rate every time is read at.
+const RecipeWord RATE_WORDS[] = {{"relnote", relnoteLine}, {"finetune", finetuneLine}, {"base", baseLine}};
 const RecipeWord RECIPE_WORDS[] = {
     {"osc", oscillatorLine},   {"pitch", pitchLine},       {"vibrato", vibratoLine}, {"filter", filterLine},
     {"drive", driveLine},      {"amp", ampLine},           {"length", lengthLine},   {"loop", loopLine},
@@ -353,6 +365,17 @@ void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
         entry->handler(b, line);
     }
     Recipe& r = b.recipe;
+    // A loop holds whole cycles of the first pitched oscillator, so that
+    // tuning every oscillator to whole cycles over it moves no pitch much.
+    const auto pitched = std::find_if(r.oscillators.begin(), r.oscillators.end(),
+                                      [](const Oscillator& o) { return o.wave != Wave::Noise; });
+    if (r.loopEnd > r.loopStart && pitched != r.oscillators.end()) {
+        const double period = r.rate / pitched->frequency;
+        const double cycles = std::max(1.0, std::round((r.loopEnd - r.loopStart) / period));
+        const int end = r.loopStart + static_cast<int>(std::lround(cycles * period));
+        if (r.loopEnd == r.length) r.length = end;
+        r.loopEnd = end;
+    }
     if (r.length > MAX_SAMPLE_FRAMES) fail(source.line, "instrument '" + source.name + "' is longer than a sample may be");
     if (r.loopEnd > r.length) fail(source.line, "the loop of '" + source.name + "' ends past the sample");
     b.sample.values = renderRecipe(r);

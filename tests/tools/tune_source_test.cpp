@@ -26,7 +26,7 @@ bpm 130
 frequencies linear
 
 instrument lead
-  osc pulse A-4 width 0.3 voices 2 detune 10
+  osc pulse 518.92714 width 0.3 voices 2 detune 10   # 32 frames a cycle at this rate
   filter resonant 3000 q 2 to 800 in 80ms
   vibrato 5 20 delay 100
   amp 0:0 40:1
