@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "music/xm_module.h"
 #include "platform/glimp.h"
 #include "render/gl_context.h"
+#include "tools/tune_source.h"
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
@@ -70,6 +72,18 @@ bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, 
     if (!file.read(reinterpret_cast<char*>(source.fileBytes.data()), size)) {
         complain("cannot read module file " + commandLine.moduleFile);
         return false;
+    }
+    // Text that is not an XM module is a tune source, compiled here; binary
+    // bytes go to the loader, which names what is wrong with them.
+    if (!looksLikeXm(source.fileBytes) && std::find(source.fileBytes.begin(), source.fileBytes.end(), 0) == source.fileBytes.end()) {
+        std::vector<uint8_t> compiled;
+        std::string error;
+        if (!compileTuneSource(std::string(source.fileBytes.begin(), source.fileBytes.end()), commandLine.moduleFile,
+                               compiled, error)) {
+            complain(error);
+            return false;
+        }
+        source.fileBytes.swap(compiled);
     }
     setModuleResource(source.fileBytes.data(), static_cast<int32_t>(source.fileBytes.size()));
     return true;
