@@ -11,6 +11,7 @@
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tools/project_source.h"
+#include "tools/tune_source.h"
 
 namespace {
 
@@ -85,8 +86,7 @@ bool isModuleSource(const std::vector<uint8_t>& bytes)
 bool compileModuleSource(const std::string& text, const std::string& fileName, std::vector<uint8_t>& xm,
                          std::string& error)
 {
-    error = fileName + ": not an XM module, and module sources are not supported yet";
-    return false;
+    return compileTuneSource(text, fileName, xm, error);
 }
 
 bool readModuleFile(const std::string& path, std::vector<uint8_t>& xm, std::string& error)

@@ -81,7 +81,7 @@ const char* usageText()
            "    --every S        seconds between the thumbnails (default 2)\n"
            "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
            "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
-           "  --module FILE      play the XM module in FILE instead of the built-in music\n"
+           "  --module FILE      play the XM module or tune source in FILE instead of the built-in music\n"
            "  --wav FILE         no window: write the music as a 16-bit stereo 44,100 Hz WAV file\n"
            "    --seconds S      seconds of music to write (default 122)\n"
            "  --dump-textures DIR  headless: build the project's textures and write them\n"

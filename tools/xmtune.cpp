@@ -1,22 +1,42 @@
-// Builds the show's music module from the tune composed in content/tune.cpp.
-//   xmtune -o music.xm
+// Compiles a tune source into an XM module.
+//   xmtune content/music.tune -o music.xm
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
-#include "tools/xm_builder.h"
-
-XmBuilder composeTune();
+#include "tools/tune_source.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || std::strcmp(argv[1], "-o") != 0) {
-        std::fprintf(stderr, "usage: xmtune -o FILE\n");
+    if (argc != 4 || std::strcmp(argv[2], "-o") != 0) {
+        std::fprintf(stderr, "usage: xmtune SOURCE -o FILE\n");
         return 2;
     }
+    const std::string sourcePath = argv[1], outputPath = argv[3];
+    std::ifstream in(sourcePath, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "xmtune: cannot read %s: %s\n", sourcePath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> module;
     std::string error;
-    if (!composeTune().writeFile(argv[2], error)) {
-        std::fprintf(stderr, "xmtune: %s\n", error.c_str());
+    if (!compileTuneSource(text, sourcePath, module, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    // Written beside the target and renamed, so a failed write leaves no
+    // half module behind.
+    const std::string temporary = outputPath + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    bool ok = file && std::fwrite(module.data(), 1, module.size(), file) == module.size();
+    if (file && std::fclose(file) != 0) ok = false;
+    if (!ok || std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
+        std::fprintf(stderr, "xmtune: cannot write %s: %s\n", outputPath.c_str(), std::strerror(errno));
+        std::remove(temporary.c_str());
         return 1;
     }
     return 0;

@@ -207,10 +207,15 @@ TEST(WavCommand, ModulesThatWillNotLoadExitWithAReason)
     const std::string out = tempPath("refused.wav");
     const std::string notXm = tempPath("not.xm");
     std::ofstream(notXm) << "This is not a module at all, it is some text.";
+    // Text is read as a tune source, and its error names the line.
     RunResult run = runShow("--wav " + out + " --module " + notXm);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("not an XM module"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(notXm + ":1: unknown statement 'This'"), std::string::npos) << run.output;
     EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    std::ofstream(notXm, std::ios::binary) << std::string("Extended Modulo\0\1\2", 18);
+    run = runShow("--wav " + out + " --module " + notXm);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("not an XM module"), std::string::npos) << run.output;
 
     XmBuilder xm = tinyModule(1, 1, {flatSample(1, 4)});
     xm.instruments[0].samples.resize(17, flatSample(1, 4));
@@ -225,6 +230,20 @@ TEST(WavCommand, ModulesThatWillNotLoadExitWithAReason)
     run = runShow("--wav " + tempPath("no/such/dir.wav") + " --module " + writeModule(tinyModule(1, 1, {}), "ok.xm"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("cannot write"), std::string::npos) << run.output;
+}
+
+// The built-in music and its source, compiled by the show, are the same.
+TEST(WavCommand, ModuleFromTuneSource)
+{
+    const std::string builtIn = tempPath("built_in.wav"), fromSource = tempPath("from_source.wav");
+    EXPECT_EQ(runShow("--wav " + builtIn + " --seconds 3").exitCode, 0);
+    const RunResult run =
+        runShow("--wav " + fromSource + " --seconds 3 --module " + std::string(SOURCE_DIR) + "/content/music.tune");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const Wav a = readWav(builtIn), b = readWav(fromSource);
+    EXPECT_EQ(a.frames(), 3u * 44100);
+    EXPECT_EQ(a.samples, b.samples);
+    EXPECT_TRUE(std::any_of(a.samples.begin(), a.samples.end(), [](int16_t s) { return s != 0; }));
 }
 
 TEST(WavCommand, BadOptionsExitWithUsage)
