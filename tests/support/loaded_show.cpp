@@ -6,10 +6,17 @@
 
 LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
 {
+    const std::vector<uint8_t> bytes = project.bytes();
+    load(bytes.data(), bytes.size(), build);
+}
+
+LoadedShow::LoadedShow(const uint8_t* data, size_t size, bool build) { load(data, size, build); }
+
+void LoadedShow::load(const uint8_t* data, size_t size, bool build)
+{
     theRegistry = &registry;
     theTimeline = &timeline;
-    const std::vector<uint8_t> bytes = project.bytes();
-    ProjectStream stream(bytes.data(), bytes.size());
+    ProjectStream stream(data, size);
     const int32_t total = loadProject(stream, registry, timeline);
     if (total < 0) {
         error = stream.error();

@@ -1,6 +1,8 @@
 // A small project built in code, loaded and built as the show does it, with
 // its registry and Timeline made the running show's for the test's lifetime.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "core/object_registry.h"
@@ -13,6 +15,8 @@ struct LoadedShow {
     std::string error;  // empty when the data loaded
 
     explicit LoadedShow(const ProjectBuilder& project, bool build = true);
+    // Project data as it is stored (the show's own, or a compiled file).
+    LoadedShow(const uint8_t* data, size_t size, bool build = true);
     ~LoadedShow();
     LoadedShow(const LoadedShow&) = delete;
     LoadedShow& operator=(const LoadedShow&) = delete;
@@ -24,4 +28,7 @@ struct LoadedShow {
     }
     // One pass of the show: the Timeline running, `seconds` added to its time.
     void advance(float seconds);
+
+private:
+    void load(const uint8_t* data, size_t size, bool build);
 };

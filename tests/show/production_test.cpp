@@ -1,0 +1,97 @@
+// The show as it ships: the project data and the module built into the
+// executable load within their budgets, its Timeline reaches every Scene,
+// and no frame of a one-frame-a-second pass is a single flat colour except
+// where the show fades or flashes on purpose.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "music/module_file.h"
+#include "music/playback.h"
+#include "music/xm_module.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "resources/show_resources.h"
+#include "scene/particle_system.h"
+#include "tests/support/headless_gl.h"
+#include "tests/support/loaded_show.h"
+
+namespace {
+
+constexpr size_t PROJECT_BUDGET = 32 * 1024;
+constexpr size_t MODULE_BUDGET = 64 * 1024;
+constexpr int SHOW_SECONDS = 122;
+
+// Seconds at which the whole frame is meant to be one colour: black before
+// the fade in, the white flash that opens the last scene, black at the end.
+const std::set<int> deliberateFlatFrames = {0, 112, 122};
+
+class ProductionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
+        cachedFieldOfView = 0.0f;
+        particleSeed = PARTICLE_SEED_START;
+        const ResourceBlock project = projectDataResource();
+        show = std::make_unique<LoadedShow>(project.data, project.size);
+        ASSERT_EQ(show->error, "");
+    }
+
+    int sceneCount() { return show->registry[SectionKind::Scene].count(); }
+
+    std::unique_ptr<LoadedShow> show;
+};
+
+TEST(ProductionData, ProjectAndModuleFitTheirBudgetsAndTheModuleLoads)
+{
+    const ResourceBlock project = projectDataResource();
+    const ResourceBlock module = moduleResource();
+    EXPECT_GT(project.size, 0u);
+    EXPECT_LE(project.size, PROJECT_BUDGET);
+    EXPECT_LE(module.size, MODULE_BUDGET);
+
+    installResourceCallbacks();
+    setModuleResource(module.data, static_cast<int32_t>(module.size));
+    XmModule* loaded = loadModule("show.xm", nullptr);
+    EXPECT_NE(loaded, nullptr) << moduleLoadError();
+    if (loaded) freeModule(loaded);
+    setModuleResource(nullptr, 0);
+}
+
+TEST_F(ProductionTest, TheTimelineReachesEverySceneAndNoOther)
+{
+    ASSERT_GE(sceneCount(), 7);
+    std::set<int> reached;
+    // Beat by quarter beat, so that cuts on the beat are not stepped over.
+    for (int step = 0; step <= SHOW_SECONDS * 8; ++step) {
+        show->advance(step == 0 ? 0.0f : 0.125f);
+        const int index = show->timeline.sceneIndex;
+        ASSERT_TRUE(index >= 0 && index < sceneCount()) << "no scene at " << step / 8.0f << " s";
+        reached.insert(index);
+    }
+    EXPECT_EQ(static_cast<int>(reached.size()), sceneCount());
+}
+
+TEST_F(ProductionTest, NoFrameIsFlatOutsideTheFades)
+{
+    const int width = 640, height = 480;
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    std::vector<int> flat;
+    for (int second = 0; second <= SHOW_SECONDS; ++second) {
+        show->advance(second == 0 ? 0.0f : 1.0f);
+        renderFrame();
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        bool oneColour = true;
+        for (size_t i = 0; oneColour && i < pixels.size(); i += 4)
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(pixels[i + c] - pixels[c]) > 2) oneColour = false;
+        if (oneColour) flat.push_back(second);
+    }
+    EXPECT_EQ(std::set<int>(flat.begin(), flat.end()), deliberateFlatFrames);
+}
+
+}  // namespace
