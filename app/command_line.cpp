@@ -38,7 +38,7 @@ bool parseSeconds(const char* text, double high, double& out)
 bool parseRate(const char* text, double& out)
 {
     double value = 0.0;
-    if (!parseSeconds(text, value) || value <= 0.0 || value > 1000.0) return false;
+    if (!parseSeconds(text, 1000.0, value) || value <= 0.0 || value > 1000.0) return false;
     out = value;
     return true;
 }

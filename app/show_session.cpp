@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/authored_files.h"
+#include "app/limits.h"
 #include "app/progress_bar.h"
 #include "app/settings.h"
 #include "core/project_reader.h"

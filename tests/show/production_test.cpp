@@ -13,7 +13,7 @@
 #include "music/playback.h"
 #include "music/xm_module.h"
 #include "render/frame.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "resources/show_resources.h"
 #include "scene/particle_system.h"
 #include "tests/support/headless_gl.h"
