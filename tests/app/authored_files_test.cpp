@@ -87,7 +87,7 @@ TEST(AuthoredFiles, ModulesAreXmBySignatureOrASource)
     EXPECT_EQ(read, xm);
     const std::string source = writeTemporary("tune.tune", bytesOf("tempo 6 125\n"));
     EXPECT_FALSE(readModuleFile(source, read, error));
-    EXPECT_EQ(error.rfind(source + ": ", 0), 0u) << error;
+    EXPECT_EQ(error.rfind(source + ":1: ", 0), 0u) << error;  // compiled as a tune source
 }
 
 TEST(AuthoredFiles, SceneLabelsFallBackToTheIndex)

@@ -57,10 +57,12 @@ TEST(Memory, TheWholeShowPlaysWithoutGrowing)
     // Two frames a second over the whole show, every frame drawn; the step
     // is taken from the exact frame time, as the capture does. The first
     // pass lets the driver compile a program for every state the show uses;
-    // over the second, nothing may grow.
+    // over the next two, nothing may grow. The margin is the allocator's and
+    // the driver's own wobble (about 2 MiB from pass to pass); a leak of 9 KiB
+    // a frame passes it.
     int64_t afterFirst = -1, afterLast = -1;
     int frames = 0;
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < 3; ++pass) {
         show.timeline->stop();
         show.timeline->start();
         for (int k = 0;; ++k) {
@@ -69,13 +71,13 @@ TEST(Memory, TheWholeShowPlaysWithoutGrowing)
             renderFrame();
             if (pass == 0) continue;
             ++frames;
-            (k == 0 ? afterFirst : afterLast) = residentBytes();
+            (pass == 1 && k == 0 ? afterFirst : afterLast) = residentBytes();
         }
     }
     show.destroy();
-    EXPECT_GT(frames, 240);
+    EXPECT_GT(frames, 480);
     ASSERT_GT(afterFirst, 0);
-    EXPECT_LE(afterLast - afterFirst, int64_t(1) << 20)
+    EXPECT_LE(afterLast - afterFirst, int64_t(4) << 20)
         << "resident after the first frame " << afterFirst << " bytes, after the last " << afterLast;
 }
 

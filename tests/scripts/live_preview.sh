@@ -2,7 +2,7 @@
 # The live preview under a running show: a project source rewritten on disk
 # is reloaded at the same show time (stdout says so, the title shows the new
 # scene label); a broken version keeps the last good one on screen and the
-# title says so; a fixed one clears that; a quit request ends the preview.
+# title says so; a fixed one clears that; Escape ends the preview.
 # Arguments: <show> <projc> <source dir>
 set -u
 show=$1
@@ -84,10 +84,17 @@ else
   echo "skipped the keys: xdotool is not installed"
 fi
 
-kill -TERM "$pid"  # SDL turns it into a quit request
-wait "$pid"
-code=$?
-[ "$code" -eq 0 ] || fail "a quit request ends the preview with code 0, not $code"
+if command -v xdotool >/dev/null; then
+  xdotool key --window "$window" Escape
+  wait "$pid"
+  code=$?
+  [ "$code" -eq 0 ] || fail "Escape ends the preview with code 0, not $code"
+else
+  kill -TERM "$pid"  # ends the program, as SIGTERM does any program
+  wait "$pid"
+  code=$?
+  [ "$code" -eq 143 ] || fail "SIGTERM ends the preview with code 143, not $code"
+fi
 rm -rf "$work"
 [ "$failures" -eq 0 ] && echo "the preview follows its project source"
 exit "$failures"
