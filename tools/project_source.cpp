@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -80,6 +80,15 @@ bool parseUnsigned(const std::string& text, unsigned long maximum, unsigned long
     return true;
 }
 
+// The flag-word operand of this name that some build step declares.
+const FlagField* findStepField(std::string_view name)
+{
+    for (int section = 0; section < SECTION_COUNT; ++section)
+        for (const TrackRow& row : objectKind(static_cast<SectionKind>(section)).tracks->rows)
+            if (const FlagField* field = findFlagField(row, name)) return field;
+    return nullptr;
+}
+
 struct Label {
     SectionKind section;
     int index;
@@ -124,7 +133,7 @@ private:
 
     bool collectLabel(std::vector<Token>& tokens)
     {
-        const TrackTable* kind = findTrackTable(tokens[0].text);
+        const ObjectKind* kind = findObjectKind(tokens[0].text);
         if (!kind || tokens[0].quoted) return true;
         const int index = sectionCounts_[static_cast<int>(kind->section)]++;
         if (tokens.size() > 1 && tokens[1].text != "from" && tokens[1].text != "to" && !tokens[1].quoted) {
@@ -137,7 +146,7 @@ private:
     bool parseLine(std::vector<Token>& tokens)
     {
         const std::string& word = tokens[0].text;
-        if (const TrackTable* kind = findTrackTable(word)) return parseObject(*kind, tokens);
+        if (const ObjectKind* kind = findObjectKind(word)) return parseObject(*kind->tracks, tokens);
         if (word == "param" || word == "build") return parseTrack(tokens, word == "build");
         if (word == "key") return parseKey(tokens);
         return fail("expected an object kind, 'param', 'build' or 'key', not '" + word + "'");
@@ -212,19 +221,19 @@ private:
     {
         message_.clear();
         unsigned long n = 0;
-        for (const FlagField& field : allFlagFields()) {
-            if (field.width == 1 && word == field.name) {
-                track_->flags |= field.bits(1);
-                return true;
-            }
-            const std::string prefix = std::string(field.name) + "=";
-            if (field.width == 1 || word.rfind(prefix, 0) != 0) continue;
-            const std::string text = word.substr(prefix.size());
-            if (!parseUnsigned(text, (1ul << field.width) - 1, n)) {
-                message_ = "bad " + prefix + " value '" + text + "'";
+        const size_t equals = word.find('=');
+        const FlagField* field = findStepField(word.substr(0, equals));
+        if (field && field->width == 1 && equals == std::string::npos) {
+            track_->flags |= field->bits(1);
+            return true;
+        }
+        if (field && field->width > 1 && equals != std::string::npos) {
+            const std::string text = word.substr(equals + 1);
+            if (!parseUnsigned(text, (1ul << field->width) - 1, n)) {
+                message_ = "bad " + word.substr(0, equals + 1) + " value '" + text + "'";
                 return false;
             }
-            track_->flags = (track_->flags & ~field.mask()) | field.bits(static_cast<uint32_t>(n));
+            track_->flags = (track_->flags & ~field->mask()) | field->bits(static_cast<uint32_t>(n));
             return true;
         }
         if (word == "noapply") track_->flags &= ~TRACK_APPLY;
