@@ -92,12 +92,14 @@ struct Checker {
     {
         if (amount <= limit) return true;
         const ObjectKind& kind = objectKind(section);
-        const char* name = track ? kind.trackName(track->id()) : nullptr;
+        const TrackRow* row = track && kind.tracks ? findTrackRow(*kind.tracks, track->id()) : nullptr;
+        const char* name = row ? row->name : nullptr;
+        const char* keyword = kind.tracks ? kind.tracks->kind : "object";
         char object[160];
         if (track)
-            std::snprintf(object, sizeof object, "%s %d, track %s", kind.keyword, objectIndex, name ? name : "?");
+            std::snprintf(object, sizeof object, "%s %d, track %s", keyword, objectIndex, name ? name : "?");
         else
-            std::snprintf(object, sizeof object, "%s %d", kind.keyword, objectIndex);
+            std::snprintf(object, sizeof object, "%s %d", keyword, objectIndex);
         char line[320];
         if (amount == INT64_MAX)
             std::snprintf(line, sizeof line, "%s: keys run beyond any %s; the limit is %lld", object, what,

@@ -61,7 +61,7 @@ bool Timeline::isActive(const ProjectObject& object) const
 
 int Timeline::applyTrack(AnimTrack& track)
 {
-    if (track.id() == 0) sceneIndex = truncToInt32(track.value[0]);
+    applyTrackRow(timelineTracks, this, track);
     return 0;
 }
 

@@ -6,8 +6,18 @@
 
 #include "core/object_registry.h"
 #include "core/project_object.h"
+#include "core/track_schema.h"
 
 constexpr float ShowEndTime = 122.0f;
+
+// The Timeline's one track picks the Scene to draw; other ids are ignored.
+enum class TimelineTrack : uint8_t { Scene = 0 };
+extern const TrackTable timelineTracks;
+
+namespace TimelineScene {
+inline constexpr TrackValue scene{0, "scene", ValueUnit::SceneIndex, -1, 254, 0, &noObjectNames};
+inline constexpr TrackValue values[] = {scene};
+}  // namespace TimelineScene
 
 struct FrameClock {
     int64_t lastReading = 0;

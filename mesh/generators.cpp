@@ -8,6 +8,7 @@
 #include "core/project_reader.h"
 #include "core/track.h"
 #include "mesh/mesh.h"
+#include "mesh/mesh_tracks.h"
 
 namespace {
 
@@ -15,9 +16,10 @@ namespace {
 constexpr float PI_APPROX = 3.14159f;
 constexpr float FULL_TURN = 6.28f;
 
-int32_t countAtLeast(float value, int32_t minimum)
+int32_t countAtLeast(const AnimTrack& track, const TrackValue& count)
 {
-    const int32_t n = truncToInt32(value);
+    const int32_t n = readWhole(track, count);
+    const auto minimum = static_cast<int32_t>(count.minimum);
     return n < minimum ? minimum : n;
 }
 
@@ -34,10 +36,10 @@ void finishGenerator(Mesh& mesh)
 
 void generateGrid(Mesh& mesh, const AnimTrack& track)
 {
-    const int32_t nx = countAtLeast(track.value[0], 1);
-    const int32_t ny = countAtLeast(track.value[1], 1);
-    const float width = track.value[3] / 32.0f;
-    const float height = track.value[4] / 32.0f;
+    const int32_t nx = countAtLeast(track, MeshGrid::columns);
+    const int32_t ny = countAtLeast(track, MeshGrid::rows);
+    const float width = readValue(track, MeshGrid::width);
+    const float height = readValue(track, MeshGrid::height);
     const int64_t pointCount = (int64_t(nx) + 1) * (int64_t(ny) + 1);
     if (!fits(pointCount) || !fits(6 * int64_t(nx) * ny)) return;
 
@@ -70,9 +72,9 @@ void generateGrid(Mesh& mesh, const AnimTrack& track)
 
 void generateSphere(Mesh& mesh, const AnimTrack& track)
 {
-    const int32_t around = countAtLeast(track.value[0], 3);  // A
-    const int32_t bands = countAtLeast(track.value[1], 3);   // B
-    const float radius = track.value[3] / 32.0f;
+    const int32_t around = countAtLeast(track, MeshSphere::segments);  // A
+    const int32_t bands = countAtLeast(track, MeshSphere::bands);      // B
+    const float radius = readValue(track, MeshSphere::radius);
     const int64_t A = around, B = bands;
     if (!fits((A + 1) * B + 2) || !fits((A + 2) * (B + 2)) || !fits(6 * (A + 1) * (B + 1))) return;
 
@@ -131,11 +133,10 @@ void generateSphere(Mesh& mesh, const AnimTrack& track)
 
 void generateTube(Mesh& mesh, const AnimTrack& track)
 {
-    const int32_t around = countAtLeast(track.value[0], 1);  // N
-    const int32_t along = countAtLeast(track.value[1], 1);   // M
-    (void)countAtLeast(track.value[2], 1);                   // converted, never used
-    const float radius = track.value[3] / 32.0f;
-    const float height = track.value[6] / 32.0f;
+    const int32_t around = countAtLeast(track, MeshTube::segments);  // N
+    const int32_t along = countAtLeast(track, MeshTube::rings);      // M
+    const float radius = readValue(track, MeshTube::radius);
+    const float height = readValue(track, MeshTube::height);
     const int64_t N = around, M = along;
     if (!fits(N * (M + 1)) || !fits((N + 1) * (M + 1)) || !fits(6 * N * M)) return;
 
@@ -216,7 +217,7 @@ void makeText3D(Mesh& mesh, const AnimTrack& track)
     if (!track.name) return;
     MeshText& text = mesh.text;
     memFree(text.characters);
-    text.depth = track.value[0] / 32.0f;
+    text.depth = readValue(track, MeshText3D::depth);
     text.characters = memDuplicateString(track.name, std::strlen(track.name));
     text.createGlyphs();
 }

@@ -1,11 +1,9 @@
 #include "mesh/mesh.h"
 
 #include <cstring>
-#include <iterator>
 
 #include "core/memory.h"
 #include "core/numeric.h"
-#include "app/object_kinds.h"
 #include "core/object_registry.h"
 #include "mesh/generators.h"
 #include "mesh/modifiers.h"
@@ -25,115 +23,6 @@ void resizeArray(T*& array, int32_t& count, int32_t n)
     if (n < 0) n = 0;
     array = static_cast<T*>(memAlloc(sizeof(T) * size_t(n)));
     count = array ? n : 0;
-}
-
-Vec3 vec3Over32(const float* v) { return {v[0] / 32.0f, v[1] / 32.0f, v[2] / 32.0f}; }
-
-void setColour(float* colour, const float* v)
-{
-    colour[0] = v[0] / 255.0f;
-    colour[1] = v[1] / 255.0f;
-    colour[2] = v[2] / 255.0f;
-    colour[3] = 1.0f;
-}
-
-Texture* lookupTexture(int32_t index)
-{
-    if (index == GLOW_TEXTURE_INDEX) return glowTexture;
-    return index >= 0 ? textureAt(index) : nullptr;
-}
-
-void applyPlacement(Mesh& mesh, const AnimTrack& track)
-{
-    const float* v = track.value;
-    mesh.position = vec3Over32(v);
-    mesh.rotation = {v[3], v[4], v[5]};
-    // Each unit adds 0.1 here (0.01 in Repeat and TransformVertices).
-    mesh.scale = {v[6] * 0.1f + 1.0f, v[7] * 0.1f + 1.0f, v[8] * 0.1f + 1.0f};
-}
-
-void applyColours(Mesh& mesh, const AnimTrack& track)
-{
-    setColour(mesh.material.ambient, track.value);
-    setColour(mesh.material.diffuse, track.value + 3);
-    setColour(mesh.material.specular, track.value + 6);
-    mesh.material.shininess = track.value[9];
-}
-
-void applyTextures(Mesh& mesh, const AnimTrack& track)
-{
-    mesh.texture0 = lookupTexture(truncToInt32(track.value[0]));
-    mesh.texture1 = lookupTexture(truncToInt32(track.value[3]));
-}
-
-void applyRenderState(Mesh& mesh, const AnimTrack& track)
-{
-    mesh.material.blendMode = truncToInt32(track.value[0]);
-    mesh.material.depthWrite = track.value[3] > 0.0f ? 1 : 0;
-    mesh.buffers.cullMode = truncToInt32(track.value[6]);
-}
-
-void applyShareGeometry(Mesh& mesh, const AnimTrack& track)
-{
-    if (Mesh* other = meshAt(truncToInt32(track.value[0]))) mesh.sharedGeometry = &other->buffers;
-}
-
-void applyRepeat(Mesh& mesh, const AnimTrack& track)
-{
-    const float* v = track.value;
-    mesh.repeatCount = truncToInt32(v[0]);
-    mesh.repeatOffset = vec3Over32(v + 3);
-    mesh.repeatRotation = {v[6], v[7], v[8]};
-    mesh.repeatScale = (v[9] + 100.0f) / 100.0f;
-}
-
-void applyShader(Mesh& mesh, const AnimTrack& track)
-{
-    selectShaderKind(mesh.material.shader, mesh.material.shaderOn, truncToInt32(track.value[0]));
-}
-
-void applyParent(Mesh& mesh, const AnimTrack& track)
-{
-    Mesh* candidate = meshAt(truncToInt32(track.value[0]));
-    // Naming itself changes nothing; an index with no mesh clears the
-    // parent; a link that would close a loop is refused.
-    if (candidate == &mesh || mesh.wouldLoop(candidate)) return;
-    mesh.parent = candidate;
-}
-
-struct MeshTrack {
-    uint8_t id;
-    const char* name;
-    void (*apply)(Mesh&, const AnimTrack&);
-};
-
-// Every id a mesh reacts to; any other id changes nothing.
-const MeshTrack meshTracks[] = {
-    {MESH_PLACEMENT, "Placement", applyPlacement},
-    {MESH_COLOURS, "Colours", applyColours},
-    {MESH_TEXTURES, "Textures", applyTextures},
-    {MESH_RENDER_STATE, "RenderState", applyRenderState},
-    {MESH_SHARE_GEOMETRY, "ShareGeometry", applyShareGeometry},
-    {MESH_REPEAT, "Repeat", applyRepeat},
-    {MESH_SHADER, "Shader", applyShader},
-    {MESH_PARENT, "Parent", applyParent},
-    {MESH_GRID, "Grid", generateGrid},
-    {MESH_SPHERE, "Sphere", generateSphere},
-    {MESH_TUBE, "Tube", generateTube},
-    {MESH_TEXT3D, "Text3D", makeText3D},
-    {MESH_IMPORT, "ImportMesh", importMesh},
-    {MESH_TRANSFORM_VERTICES, "TransformVertices", transformVertices},
-    {MESH_NORMALS, "Normals", computeNormals},
-    {MESH_TWIST, "Twist", twistVertices},
-    {MESH_MAP_TEXCOORDS, "MapTexcoords", mapTexcoords},
-    {MESH_DISPLACE, "Displace", displaceVertices},
-};
-
-const MeshTrack* findMeshTrack(uint8_t id)
-{
-    for (const MeshTrack& entry : meshTracks)
-        if (entry.id == id) return &entry;
-    return nullptr;
 }
 
 void copyGeometry(const Mesh& from, Mesh& to)
@@ -156,19 +45,6 @@ void rotateXYZ(Vec3 degrees)
 }
 
 }  // namespace
-
-const char* meshTrackName(uint8_t id)
-{
-    const MeshTrack* entry = findMeshTrack(id);
-    return entry ? entry->name : nullptr;
-}
-
-int meshTrackId(std::string_view name)
-{
-    for (const MeshTrack& entry : meshTracks)
-        if (name == entry.name) return entry.id;
-    return -1;
-}
 
 Mesh* meshAt(int32_t index)
 {
@@ -203,7 +79,7 @@ void Mesh::resizeCorners(int32_t n) { resizeArray(corners, cornerCount, n); }
 
 int Mesh::applyTrack(AnimTrack& track)
 {
-    if (const MeshTrack* entry = findMeshTrack(track.id())) entry->apply(*this, track);
+    applyTrackRow(meshTracks, this, track);
     return 0;
 }
 

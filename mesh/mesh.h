@@ -4,10 +4,10 @@
 // textures, culling, repeats and parent every frame.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "core/project_object.h"
 #include "mesh/mesh_buffers.h"
+#include "mesh/mesh_tracks.h"
 #include "mesh/vec3.h"
 #include "render/mesh_text.h"
 #include "gl/shader_program.h"
@@ -27,37 +27,20 @@ struct MeshCorner {
 };
 static_assert(sizeof(MeshCorner) == 12, "a corner is three int32");
 
+// How a material is blended; the renderer applies it. Any value but Opaque
+// sorts the mesh with the see-through ones, and a value outside the list
+// keeps the blending and alpha test the previous mesh left.
+enum class MaterialBlend : int32_t { Opaque = 0, AlphaTest = 1, AlphaBlend = 2 };
+
 struct MeshMaterial {
     float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     float diffuse[4] = {0.85f, 0.85f, 0.85f, 1.0f};
     float specular[4] = {0.54f, 0.54f, 0.54f, 1.0f};
     float shininess = 20.0f;
-    int32_t blendMode = 0;  // 0 opaque, 1 alpha-tested, 2 alpha-blended; non-zero sorts as see-through
+    int32_t blendMode = 0;  // a MaterialBlend
     uint8_t depthWrite = 1;
     uint8_t shaderOn = 0;
     ShaderProgram shader;
-};
-
-// The track ids of a mesh. Ids not listed here change nothing.
-enum MeshTrackId : uint8_t {
-    MESH_PLACEMENT = 0,
-    MESH_COLOURS = 1,
-    MESH_TEXTURES = 2,
-    MESH_RENDER_STATE = 3,
-    MESH_SHARE_GEOMETRY = 4,
-    MESH_REPEAT = 5,
-    MESH_SHADER = 6,
-    MESH_PARENT = 7,
-    MESH_GRID = 10,
-    MESH_SPHERE = 12,
-    MESH_TUBE = 13,
-    MESH_TEXT3D = 15,
-    MESH_IMPORT = 16,
-    MESH_TRANSFORM_VERTICES = 20,
-    MESH_NORMALS = 21,
-    MESH_TWIST = 22,
-    MESH_MAP_TEXCOORDS = 24,
-    MESH_DISPLACE = 25,
 };
 
 // Texture index that names the glow texture; -1 names none.
@@ -129,7 +112,3 @@ Mesh* meshAt(int32_t index);
 // The one Mesh outside the project that copyToWorkspace and
 // copyFromWorkspace exchange geometry with.
 Mesh& meshWorkspace();
-
-// The names of the mesh track ids, for project sources.
-const char* meshTrackName(uint8_t id);
-int meshTrackId(std::string_view name);

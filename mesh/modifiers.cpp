@@ -6,6 +6,7 @@
 #include "core/numeric.h"
 #include "core/track.h"
 #include "mesh/mesh.h"
+#include "mesh/mesh_tracks.h"
 #include "texture/texture.h"
 
 namespace {
@@ -23,10 +24,11 @@ int32_t wrap(int32_t n, int32_t size)
 
 void transformVertices(Mesh& mesh, const AnimTrack& track)
 {
-    const float* value = track.value;
-    const Vec3 t = {value[0] / 32.0f, value[1] / 32.0f, value[2] / 32.0f};
-    const float ax = radians(value[3]), ay = radians(value[4]), az = radians(value[5]);
-    const float s[3] = {(value[6] + 100.0f) / 100.0f, (value[7] + 100.0f) / 100.0f, (value[8] + 100.0f) / 100.0f};
+    using namespace MeshTransformVertices;
+    const Vec3 t = {readValue(track, x), readValue(track, y), readValue(track, z)};
+    const float ax = radians(readValue(track, rotateX)), ay = radians(readValue(track, rotateY));
+    const float az = radians(readValue(track, rotateZ));
+    const float s[3] = {readValue(track, scaleX), readValue(track, scaleY), readValue(track, scaleZ)};
     const float cx = std::cos(ax), sx = std::sin(ax);
     const float cy = std::cos(ay), sy = std::sin(ay);
     const float cz = std::cos(az), sz = std::sin(az);
@@ -81,7 +83,7 @@ void sumSmoothNormals(const Mesh& mesh, const Vec3* faceNormals, Vec3* out)
 
 void computeNormals(Mesh& mesh, const AnimTrack& track)
 {
-    const bool smooth = track.value[0] > 0.0f;
+    const bool smooth = readFlag(track, MeshNormals::smoothed);
     const int32_t triangles = mesh.cornerCount / 3;
     Vec3* faceNormals = static_cast<Vec3*>(memAlloc(sizeof(Vec3) * size_t(triangles)));
     for (int32_t t = 0; t < triangles; ++t) faceNormals[t] = faceNormal(mesh, t);
@@ -102,8 +104,8 @@ void computeNormals(Mesh& mesh, const AnimTrack& track)
 
 void twistVertices(Mesh& mesh, const AnimTrack& track)
 {
-    const float rate = radians(track.value[0]);
-    const Vec3 centre = {track.value[3] / 32.0f, track.value[4] / 32.0f, track.value[5] / 32.0f};
+    const float rate = radians(readValue(track, MeshTwist::rate));
+    const Vec3 centre = {readValue(track, MeshTwist::x), readValue(track, MeshTwist::y), readValue(track, MeshTwist::z)};
     for (int32_t i = 0; i < mesh.positionCount; ++i) {
         Vec3& p = mesh.positions[i];
         const float angle = length(p - centre) * rate * 10.0f;
@@ -116,11 +118,12 @@ void twistVertices(Mesh& mesh, const AnimTrack& track)
 
 void mapTexcoords(Mesh& mesh, const AnimTrack& track)
 {
-    const float offsetU = track.value[0] / 100.0f, offsetV = track.value[1] / 100.0f;
-    const float scaleU = (track.value[3] + 100.0f) / 100.0f, scaleV = (track.value[4] + 100.0f) / 100.0f;
+    using namespace MeshMapTexcoords;
+    const float u0 = readValue(track, offsetU), v0 = readValue(track, offsetV);
+    const float su = readValue(track, scaleU), sv = readValue(track, scaleV);
     for (int32_t i = 0; i < mesh.texcoordCount; ++i) {
         TexCoord& t = mesh.texcoords[i];
-        t = {scaleU * t.u + offsetU, scaleV * t.v + offsetV};
+        t = {su * t.u + u0, sv * t.v + v0};
     }
 }
 
@@ -135,11 +138,11 @@ uint32_t sampleBlue(const Texture& texture, float u, float v)
 
 void displaceVertices(Mesh& mesh, const AnimTrack& track)
 {
-    const int32_t index = truncToInt32(track.value[0]);
+    const int32_t index = readWhole(track, MeshDisplace::texture);
     if (index == -1) return;
     const Texture* texture = textureAt(index);
     if (!texture || texture->size <= 0 || !texture->pixels) return;
-    const float strength = track.value[3];
+    const float strength = readValue(track, MeshDisplace::strength);
     // Corner by corner: a position shared by k corners moves k times, each
     // time with that corner's normal and texture coordinate.
     for (int32_t k = 0; k < mesh.cornerCount; ++k) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/numeric.h"
+#include "music/effects.h"
 #include "music/playback.h"
 
 XmInstrument EmptyInstrument = {};
@@ -69,26 +70,26 @@ void stepEnvelopes(XmChannel& channel, const XmInstrument& instrument, bool rowS
 void rowEffect(XmModule* module, XmChannel& channel, const PatternCell& cell)
 {
     const uint8_t parameter = cell.parameter;
-    switch (cell.effect) {
-    case 0x1:
+    switch (static_cast<Effect>(cell.effect)) {
+    case Effect::PortamentoUp:
         if (parameter) channel.portaUpSpeed = parameter;
         break;
-    case 0x2:
+    case Effect::PortamentoDown:
         if (parameter) channel.portaDownSpeed = parameter;
         break;
-    case 0x3:
+    case Effect::TonePortamento:
         if (parameter) channel.tonePortaSpeed = parameter;
         channel.tonePortaTarget = channel.notePeriod;
         channel.updateFlags &= static_cast<uint8_t>(~(UPDATE_TRIGGER | UPDATE_PITCH));
         break;
-    case 0x8:
+    case Effect::SetPanning:
         channel.panning = parameter;
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xA:
+    case Effect::VolumeSlide:
         if (parameter) channel.volumeSlide = parameter;
         break;
-    case 0xD: {
+    case Effect::PatternBreak: {
         int32_t row = (parameter >> 4) * 10 + (parameter & 0x0F);
         if (row > 63) row = 0;
         module->nextRow = row;
@@ -96,13 +97,13 @@ void rowEffect(XmModule* module, XmChannel& channel, const PatternCell& cell)
         module->nextOrder = order >= module->songLength ? 0 : order;
         break;
     }
-    case 0xF:
+    case Effect::SetSpeed:
         if (parameter < 32)
             module->speed = parameter;
         else
             setTempo(module, parameter);
         break;
-    case 0x1B:
+    case Effect::MultiRetrigger:
         if (parameter) {
             channel.retrigVolumeChange = parameter >> 4;
             channel.retrigInterval = parameter & 0x0F;
@@ -136,8 +137,8 @@ int32_t retriggerVolume(int32_t volume, uint8_t change)
 void tickEffect(XmModule* module, XmChannel& channel, const PatternCell& cell, bool linear)
 {
     const uint8_t parameter = cell.parameter;
-    switch (cell.effect) {
-    case 0x0:
+    switch (static_cast<Effect>(cell.effect)) {
+    case Effect::Arpeggio:
         if (parameter) {
             const int32_t phase = module->tickInRow % 3;
             if (linear) {
@@ -147,16 +148,16 @@ void tickEffect(XmModule* module, XmChannel& channel, const PatternCell& cell, b
             channel.updateFlags |= UPDATE_PITCH;
         }
         break;
-    case 0x1:
+    case Effect::PortamentoUp:
         channel.period = std::max(channel.period - channel.portaUpSpeed * 4, PORTAMENTO_FLOOR);
         channel.updateFlags |= UPDATE_PITCH;
         break;
-    case 0x2:
+    case Effect::PortamentoDown:
         channel.period = std::min(channel.period, SLIDE_CEILING) + channel.portaDownSpeed * 4;
         channel.updateFlags |= UPDATE_PITCH;
         break;
-    case 0x3: tonePortamentoStep(channel); break;
-    case 0xA: {
+    case Effect::TonePortamento: tonePortamentoStep(channel); break;
+    case Effect::VolumeSlide: {
         const int32_t up = channel.volumeSlide >> 4, down = channel.volumeSlide & 0x0F;
         if (up)
             channel.volume = std::min(channel.volume + up, 64);
@@ -165,7 +166,7 @@ void tickEffect(XmModule* module, XmChannel& channel, const PatternCell& cell, b
         channel.updateFlags |= UPDATE_VOLUME;
         break;
     }
-    case 0x1B:
+    case Effect::MultiRetrigger:
         if (channel.retrigInterval && module->tickInRow % channel.retrigInterval == 0) {
             if (channel.retrigVolumeChange) {
                 channel.volume = std::clamp(retriggerVolume(channel.volume, channel.retrigVolumeChange), 0, 64);
@@ -181,24 +182,24 @@ void tickEffect(XmModule* module, XmChannel& channel, const PatternCell& cell, b
 void volumeColumnTick(XmChannel& channel, uint8_t volume)
 {
     const int32_t x = volume & 0x0F;
-    switch (volume >> 4) {
-    case 0x6:
+    switch (static_cast<VolumeCommand>(volume >> 4)) {
+    case VolumeCommand::SlideDown:
         channel.volume = slideVolume(channel.volume, -x);
         channel.updateFlags |= UPDATE_VOLUME;
         break;
-    case 0x7:
+    case VolumeCommand::SlideUp:
         channel.volume = slideVolume(channel.volume, x);
         channel.updateFlags |= UPDATE_VOLUME;
         break;
-    case 0xD:
+    case VolumeCommand::PanSlideLeft:
         channel.panning = slidePanning(channel.panning, -x);
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xE:
+    case VolumeCommand::PanSlideRight:
         channel.panning = slidePanning(channel.panning, x);
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xF: tonePortamentoStep(channel); break;
+    case VolumeCommand::TonePortamento: tonePortamentoStep(channel); break;
     default: break;
     }
 }
@@ -210,35 +211,35 @@ int32_t targetGain(int32_t volume, int32_t panning) { return volume * panning / 
 void applyVolumeColumn(XmChannel& channel, uint8_t volume)
 {
     const int32_t x = volume & 0x0F;
-    if (volume >= 0x10 && volume <= 0x50) {
-        channel.volume = volume - 16;
+    if (volume >= VOLUME_COLUMN_SET_FIRST && volume <= VOLUME_COLUMN_SET_LAST) {
+        channel.volume = volume - VOLUME_COLUMN_SET_FIRST;
         channel.updateFlags |= UPDATE_VOLUME;
         return;
     }
-    switch (volume >> 4) {
-    case 0x6:
-    case 0x8:
+    switch (static_cast<VolumeCommand>(volume >> 4)) {
+    case VolumeCommand::SlideDown:
+    case VolumeCommand::FineSlideDown:
         channel.volume = slideVolume(channel.volume, -x);
         channel.updateFlags |= UPDATE_VOLUME;
         break;
-    case 0x7:
-    case 0x9:
+    case VolumeCommand::SlideUp:
+    case VolumeCommand::FineSlideUp:
         channel.volume = slideVolume(channel.volume, x);
         channel.updateFlags |= UPDATE_VOLUME;
         break;
-    case 0xC:
+    case VolumeCommand::SetPanning:
         channel.panning = x * 16;
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xD:
+    case VolumeCommand::PanSlideLeft:
         channel.panning = slidePanning(channel.panning, -x);
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xE:
+    case VolumeCommand::PanSlideRight:
         channel.panning = slidePanning(channel.panning, x);
         channel.updateFlags |= UPDATE_PANNING;
         break;
-    case 0xF:
+    case VolumeCommand::TonePortamento:
         if (x) channel.tonePortaSpeed = static_cast<uint8_t>(x * 16);
         channel.tonePortaTarget = channel.notePeriod;
         // The period has already taken the new note's: only the restart goes.
@@ -312,7 +313,7 @@ void updateVoice(XmChannel& channel, XmSample* sample, XmModule* module)
         }
         voice->sample = sample;
         voice->position = 0;
-        voice->direction = FORWARD;
+        voice->direction = Direction::Forward;
         voice->currentFirst = 0;
         voice->currentSecond = 0;
         voice->rampFramesLeft = 0;
@@ -360,7 +361,8 @@ void processRow(XmModule* module)
         XmChannel& channel = thePlayer.channels[c];
         const bool hasNote = cell.note >= 1 && cell.note <= 96;
         // Tone portamento (and effect 5) keeps the sounding note and instrument.
-        const bool holdsNote = cell.effect == 0x3 || cell.effect == 0x5;
+        const auto effect = static_cast<Effect>(cell.effect);
+        const bool holdsNote = effect == Effect::TonePortamento || effect == Effect::TonePortamentoVolumeSlide;
         if (!holdsNote) {
             if (cell.instrument) channel.instrument = cell.instrument - 1;
             if (hasNote) channel.note = cell.note - 1;
@@ -379,7 +381,7 @@ void processRow(XmModule* module)
         channel.updateFlags |= UPDATE_PITCH | UPDATE_VOLUME;
         if (cell.instrument) resetChannelForInstrument(channel, *sample);
         if (cell.volume) applyVolumeColumn(channel, cell.volume);
-        if (cell.note == NOTE_KEY_OFF || cell.effect == 0x14) channel.keyReleased = 1;
+        if (cell.note == NOTE_KEY_OFF || effect == Effect::KeyOff) channel.keyReleased = 1;
         stepEnvelopes(channel, instrument, true);
         rowEffect(module, channel, cell);
         updateVoice(channel, sample, module);

@@ -4,14 +4,9 @@
 // world space.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "core/project_object.h"
-
-enum class LightTrack : uint8_t {
-    Position = 0,  // (v0, v1, v2) / 32, w = 1
-    Colours = 1,   // ambient v0..2, diffuse v3..5, specular v6..8, each / 255
-};
+#include "scene/light_tracks.h"
 
 class Light : public ProjectObject {
 public:
@@ -29,5 +24,3 @@ public:
 };
 
 ProjectObject* createLight();
-const char* lightTrackName(uint8_t id);
-int lightTrackId(std::string_view name);

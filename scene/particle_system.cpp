@@ -3,7 +3,6 @@
 #include "core/memory.h"
 #include "core/numeric.h"
 #include "gl/gl_context.h"
-#include "scene/track_table.h"
 #include "texture/texture.h"
 
 int32_t particleSeed = PARTICLE_SEED_START;
@@ -15,44 +14,6 @@ float particleRandom()
     particleSeed = static_cast<int32_t>((static_cast<uint32_t>(particleSeed) * 15625u + 1u) & 0x7FFFu);
     return static_cast<float>(particleSeed) / 32678.0f;  // 32678, as the show has it
 }
-
-namespace {
-
-const TrackHandler<ParticleSystem> particleTracks[] = {
-    {static_cast<uint8_t>(ParticleTrack::Placement), "Placement",
-     [](ParticleSystem& system, const AnimTrack& track) {
-         for (int i = 0; i < 3; ++i) {
-             system.emitterOrigin[i] = track.value[i] / 32.0f;
-             system.emitterRotation[i] = track.value[3 + i];
-         }
-     }},
-    {static_cast<uint8_t>(ParticleTrack::Emission), "Emission",
-     [](ParticleSystem& system, const AnimTrack& track) {
-         // The count first: a respawn takes the emitter as it stood before.
-         system.setParticleCount(truncToInt32(track.value[0]));
-         system.emitSpeed = track.value[3] / 10.0f;
-         system.fadeRate = track.value[4] / 10.0f;
-         system.particleSize = track.value[6] / 32.0f;
-         system.emitterWidth = track.value[7] / 32.0f;
-         system.emitterDepth = track.value[8] / 32.0f;
-         system.particleColor[0] = track.value[9] / 256.0f;
-         system.particleColor[1] = track.value[10] / 256.0f;
-         system.particleColor[2] = track.value[11] / 256.0f;
-         system.particleColor[3] = 1.0f;
-     }},
-    {static_cast<uint8_t>(ParticleTrack::Texture), "Texture",
-     [](ParticleSystem& system, const AnimTrack& track) {
-         const int32_t index = truncToInt32(track.value[0]);
-         system.particleTexture = index == -1 ? nullptr : textureAt(index);
-     }},
-    {static_cast<uint8_t>(ParticleTrack::Gravity), "Gravity",
-     [](ParticleSystem& system, const AnimTrack& track) {
-         for (int i = 0; i < 3; ++i) system.gravityDirection[i] = track.value[i] / 10.0f;
-         system.gravityScale = track.value[3];
-     }},
-};
-
-}  // namespace
 
 ParticleSystem::ParticleSystem()
 {
@@ -68,7 +29,7 @@ ParticleSystem::~ParticleSystem()
 
 int ParticleSystem::applyTrack(AnimTrack& track)
 {
-    dispatchTrack(particleTracks, *this, track);
+    applyTrackRow(particleTracks, this, track);
     return 0;
 }
 
@@ -180,5 +141,3 @@ void ParticleSystem::draw()
 }
 
 ProjectObject* createParticleSystem() { return new ParticleSystem(); }
-const char* particleTrackName(uint8_t id) { return trackHandlerName(particleTracks, id); }
-int particleTrackId(std::string_view name) { return trackHandlerId(particleTracks, name); }

@@ -3,19 +3,11 @@
 // camera-facing textured squares, added onto the frame without depth writes.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "core/project_object.h"
+#include "scene/particle_tracks.h"
 
 class Texture;
-
-enum class ParticleTrack : uint8_t {
-    Placement = 0,  // origin v0..2 / 32, rotation v3..5 degrees
-    Emission = 1,   // count trunc(v0), speed v3 / 10, fade v4 / 10, size v6 / 32,
-                    // width v7 / 32, depth v8 / 32, colour v9..11 / 256
-    Texture = 2,    // texture index trunc(v0); -1 none
-    Gravity = 3,    // direction v0..2 / 10, scale v3
-};
 
 struct Particle {
     float color[4];
@@ -74,5 +66,3 @@ protected:
 bool updateParticle(Particle& particle, float dt);
 
 ProjectObject* createParticleSystem();
-const char* particleTrackName(uint8_t id);
-int particleTrackId(std::string_view name);

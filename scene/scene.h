@@ -4,22 +4,9 @@
 // the renderer draws straight from the tracks.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "core/project_object.h"
-
-enum class SceneTrack : uint8_t {
-    Camera = 0,      // eye v0..2 / 32, target v3..5 / 32, roll v6
-    Fog = 1,         // mode trunc(v0), colour v3..5 / 256, start v6 / 32, end v7 / 32, density v9 / 100
-    Clear = 2,       // clear v0 > 0, colour v3..5 / 256, with fog colour v6 > 0
-    Fade = 3,        // colour v3..5 / 256, alpha v0 / 100
-    ZoomGlow = 4,    // size v0 (> 0 on), count trunc(v1), colour v3..5 / 256, alpha v0 / 100
-    Overlay = 5,     // an image quad: texture v0, x v3, y v4, w v6, h v7 (percent), colour v9..11, v1
-    Background = 6,  // the same fields, drawn before the 3D pass
-    Viewport = 7,    // on v0 > 0, x v3, y v4, w v6, h v7 (percent), field of view v9, aspect v10
-    Caption = 8,     // the track's name at x v0, y v1 (percent), colour v3..6 / 256
-    RingGlow = 9,    // radius v0 pixels, copies trunc(v1), colour v3..5 / 255
-};
+#include "scene/scene_tracks.h"
 
 constexpr uint32_t SCENE_ZOOM_GLOW = 4;  // flags bit: zoom glow on
 
@@ -68,6 +55,7 @@ public:
 // index as given (truncated).
 ImageQuad imageQuadOf(const AnimTrack& track);
 
+// The GL fog mode of a FogMode value; -1 (no fog) for any other value.
+int32_t fogModeOf(int32_t mode);
+
 ProjectObject* createScene();
-const char* sceneTrackName(uint8_t id);
-int sceneTrackId(std::string_view name);

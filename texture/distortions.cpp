@@ -46,16 +46,17 @@ uint32_t pointSample(const uint32_t* image, float x, float y)
     const int64_t w = generator.genSize;
     int64_t ix = truncToInt32(x), iy = truncToInt32(y);
     if (ix >= 0 && ix < w && iy >= 0 && iy < w) return image[iy * w + ix];
-    switch (generator.edgeMode) {
-    case EDGE_TRANSPARENT: return 0;
-    case EDGE_CLAMP:
+    switch (static_cast<EdgeMode>(generator.edgeMode)) {
+    case EdgeMode::Transparent: return 0;
+    case EdgeMode::Clamp:
         ix = std::clamp<int64_t>(ix, 0, w - 1);
         iy = std::clamp<int64_t>(iy, 0, w - 1);
         break;
-    case EDGE_MIRROR:
+    case EdgeMode::Mirror:
         ix = mirrorIndex(ix, w);
         iy = mirrorIndex(iy, w);
         break;
+    case EdgeMode::Wrap:
     default:
         ix &= w - 1;
         iy &= w - 1;
@@ -94,10 +95,10 @@ uint32_t bilinearSample(const uint32_t* image, float x, float y)
 void runRotoZoom(uint32_t* image, const AnimTrack& track)
 {
     const int32_t w = generator.genSize, h = w / 2;
-    const int64_t cx = static_cast<int64_t>(stepInt(track, 0)) * w / 256;
-    const int64_t cy = static_cast<int64_t>(stepInt(track, 1)) * w / 256;
-    const int64_t a = static_cast<int64_t>(stepInt(track, 6)) + 128;
-    int64_t z = static_cast<int64_t>(stepInt(track, 3)) + 64;
+    const int64_t cx = static_cast<int64_t>(readWhole(track, TextureRotoZoom::x)) * w / 256;
+    const int64_t cy = static_cast<int64_t>(readWhole(track, TextureRotoZoom::y)) * w / 256;
+    const int64_t a = static_cast<int64_t>(readWhole(track, TextureRotoZoom::angle)) + 128;
+    int64_t z = static_cast<int64_t>(readWhole(track, TextureRotoZoom::zoom)) + 64;
     if (z == 0) z = 1;
 
     const float s = static_cast<float>(z) / 64.0f;
@@ -124,9 +125,9 @@ void runRotoZoom(uint32_t* image, const AnimTrack& track)
 
 void runTwirl(uint32_t* image, const AnimTrack& track)
 {
-    const int64_t cx = stepInt(track, 0), cy = stepInt(track, 1);
-    const int64_t k = stepInt(track, 3);
-    const int32_t r = stepInt(track, 6);
+    const int64_t cx = readWhole(track, TextureTwirl::x), cy = readWhole(track, TextureTwirl::y);
+    const int64_t k = readWhole(track, TextureTwirl::strength);
+    const int32_t r = readWhole(track, TextureTwirl::radius);
     if (r == 0) return;
     // A radius below one pixel (r under 256 / W) twists nothing: the limit of
     // the fall-off for every pixel but the centre.

@@ -89,9 +89,9 @@ int32_t makeBlurTaps(int64_t r, int32_t gain)
 void runBlur(uint32_t* image, const AnimTrack& track)
 {
     const int32_t w = generator.genSize;
-    const int64_t r = static_cast<int64_t>(stepInt(track, 0)) * w / 256;
+    const int64_t r = static_cast<int64_t>(readWhole(track, TextureBlur::radius)) * w / 256;
     if (r == 0) return;
-    const int32_t m = makeBlurTaps(r, stepInt(track, 3));
+    const int32_t m = makeBlurTaps(r, readWhole(track, TextureBlur::gain));
     const int32_t* taps = blurTaps();
     const uint32_t wrap = static_cast<uint32_t>(w - 1);
     uint32_t* scratch = scratchImage();
@@ -127,8 +127,8 @@ void runInvert(uint32_t* image, const AnimTrack&)
 
 void runBrightnessContrast(uint32_t* image, const AnimTrack& track)
 {
-    const int64_t brightness = static_cast<int64_t>(stepInt(track, 0)) - 128;
-    int64_t c = 255 - static_cast<int64_t>(stepInt(track, 3));
+    const int64_t brightness = static_cast<int64_t>(readWhole(track, TextureBrightnessContrast::brightness)) - 128;
+    int64_t c = 255 - static_cast<int64_t>(readWhole(track, TextureBrightnessContrast::contrast));
     if (c == 0) c = 1;
     const int64_t d = 2 * c;
 
@@ -154,9 +154,9 @@ void runBrightnessContrast(uint32_t* image, const AnimTrack& track)
 void runColorScale(uint32_t* image, const AnimTrack& track)
 {
     uint32_t factor[4];
-    factor[2] = (static_cast<uint32_t>(stepInt(track, 0)) + 128u) & 0xFFu;
-    factor[1] = (static_cast<uint32_t>(stepInt(track, 1)) + 128u) & 0xFFu;
-    factor[0] = (static_cast<uint32_t>(stepInt(track, 2)) + 128u) & 0xFFu;
+    factor[2] = (static_cast<uint32_t>(readWhole(track, TextureColorScale::red)) + 128u) & 0xFFu;
+    factor[1] = (static_cast<uint32_t>(readWhole(track, TextureColorScale::green)) + 128u) & 0xFFu;
+    factor[0] = (static_cast<uint32_t>(readWhole(track, TextureColorScale::blue)) + 128u) & 0xFFu;
     factor[3] = (factor[0] + factor[1] + factor[2]) / 3;
     for (int32_t i = 0; i < generator.genCount; ++i) {
         uint32_t out[4];
@@ -190,8 +190,9 @@ void runRadialGlow(uint32_t* image, const AnimTrack& track)
 {
     const int32_t w = generator.genSize, h = w / 2;
     const float q = static_cast<float>(h * h);
-    const float k = track.value[3] / 100.0f;
-    const float red = track.value[0], green = track.value[1], blue = track.value[2];
+    const float k = readValue(track, TextureRadialGlow::falloff);
+    const float red = readValue(track, TextureRadialGlow::red), green = readValue(track, TextureRadialGlow::green);
+    const float blue = readValue(track, TextureRadialGlow::blue);
     for (int32_t y = 0; y < w; ++y) {
         for (int32_t x = 0; x < w; ++x) {
             const int32_t d2 = (x - h) * (x - h) + (y - h) * (y - h);
@@ -207,7 +208,7 @@ void runNormalMap(uint32_t* image, const AnimTrack& track)
 {
     const int32_t w = generator.genSize;
     const uint32_t wrap = static_cast<uint32_t>(w - 1);
-    const float strength = track.value[0] / 10.0f;
+    const float strength = readValue(track, TextureNormalMap::strength);
     uint32_t* s = scratchImage();
     std::memcpy(s, image, static_cast<size_t>(generator.genBytes));
     // The blue channel is the height; the neighbours to the right and below wrap.

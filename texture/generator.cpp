@@ -78,58 +78,56 @@ void resetGenerator()
     std::memset(&buffers, 0, sizeof buffers);
 }
 
-int32_t stepInt(const AnimTrack& track, int index) { return truncToInt32(track.value[index]); }
-
 uint32_t edgeToPixels(int32_t c) { return (static_cast<uint32_t>(c) << generator.genLog2) >> 8; }
 
 void combine(uint32_t* image, const uint32_t* source, uint32_t mode)
 {
     const int32_t n = generator.genCount;
-    switch (mode) {
-    case 0:
+    switch (blendModeOf(mode)) {
+    case BlendMode::Or:
         for (int32_t i = 0; i < n; ++i) image[i] |= source[i];
         return;
-    case 1:
+    case BlendMode::Xor:
         for (int32_t i = 0; i < n; ++i) image[i] ^= source[i];
         return;
-    case 2:
+    case BlendMode::And:
         for (int32_t i = 0; i < n; ++i) image[i] &= source[i];
         return;
-    case 3:
+    case BlendMode::Add:
         combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return std::min(d + s, 255u); });
         return;
-    case 4:
+    case BlendMode::Subtract:
         combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return d > s ? d - s : 0u; });
         return;
-    case 5:
+    case BlendMode::Multiply:
         combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) {
             const uint32_t p = d * s;
             return p >= 32768 ? 0u : std::min(p, 255u);
         });
         return;
-    case 6:
+    case BlendMode::Average:
         combineChannels(image, source, n, false, [](uint32_t d, uint32_t s) { return (d + s) / 2; });
         return;
-    // From mode 7 on the result is written back with red and blue exchanged.
-    case 7:
+    // From here on the result is written back with red and blue exchanged.
+    case BlendMode::Minimum:
         combineChannels(image, source, n, true, [](uint32_t d, uint32_t s) { return std::min(d, s); });
         return;
-    case 8:
+    case BlendMode::Maximum:
         combineChannels(image, source, n, true, [](uint32_t d, uint32_t s) { return std::max(d, s); });
         return;
-    case 9:
+    case BlendMode::Screen:
         combineChannels(image, source, n, true,
                         [](uint32_t d, uint32_t s) { return (255u - (255u - d) * (255u - s)) & 0xFFu; });
         return;
-    case 10:
+    case BlendMode::Burn:
         combineChannels(image, source, n, true,
                         [](uint32_t d, uint32_t s) { return d == 0 ? 0u : 255u - (255u - s) / d; });
         return;
-    case 11:
+    case BlendMode::Dodge:
         combineChannels(image, source, n, true,
                         [](uint32_t d, uint32_t s) { return d == 255 ? 255u : s / (255u - d); });
         return;
-    default:
+    case BlendMode::SwapRedBlue:
         combineChannels(image, source, n, true, [](uint32_t d, uint32_t) { return d; });
         return;
     }
@@ -137,16 +135,16 @@ void combine(uint32_t* image, const uint32_t* source, uint32_t mode)
 
 void runStep(uint32_t* image, const AnimTrack& track)
 {
-    generator.smooth = (track.flags & STEP_SMOOTH) ? 1 : 0;
-    generator.edgeMode = static_cast<int32_t>((track.flags >> STEP_EDGE_SHIFT) & 3u);
+    generator.smooth = static_cast<int32_t>(readField(track, STEP_SMOOTH));
+    generator.edgeMode = static_cast<int32_t>(readField(track, STEP_EDGE_MODE));
     std::memset(buffers.scratch, 0, static_cast<size_t>(generator.genBytes));
 
-    const TextureOperator* op = findTextureOperator(track.id());
-    if (!op || !op->run) return;
-    if (op->drawsIntoScratch) {
-        op->run(buffers.scratch, track);
-        combine(image, buffers.scratch, (track.flags >> STEP_COMBINE_SHIFT) & 0xFFu);
+    const TrackRow* op = findTrackRow(textureTracks, track.id());
+    if (!op || !op->apply) return;
+    if (op->role == TrackRole::Generator) {
+        op->apply(buffers.scratch, track);
+        combine(image, buffers.scratch, readField(track, STEP_BLEND_MODE));
     } else {
-        op->run(image, track);
+        op->apply(image, track);
     }
 }

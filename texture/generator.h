@@ -14,12 +14,32 @@ constexpr int32_t STORE_SLOTS = 16;
 constexpr int32_t BLUR_TABLE = 128;
 constexpr int32_t INITIAL_RANDOM_SEED = 31337303;
 
-// Step flags beside the id (bits 0-7) and TRACK_APPLY.
-constexpr uint32_t STEP_COMBINE_SHIFT = 8;  // bits 8-15: blend mode of generators and Load
-constexpr uint32_t STEP_SMOOTH = 1u << 16;  // soft disc edges, bilinear sampling
-constexpr uint32_t STEP_EDGE_SHIFT = 17;    // bits 17-18: edge mode of point sampling
+// How a generator's picture (or a loaded slot) is combined with the image,
+// channel by channel unless the rule takes whole words. From Minimum on the
+// result is written back with red and blue exchanged; every mode from 12
+// to 255 only exchanges them.
+enum class BlendMode : uint8_t {
+    Or = 0,
+    Xor = 1,
+    And = 2,
+    Add = 3,
+    Subtract = 4,
+    Multiply = 5,
+    Average = 6,
+    Minimum = 7,
+    Maximum = 8,
+    Screen = 9,
+    Burn = 10,
+    Dodge = 11,
+    SwapRedBlue = 12,
+};
+constexpr BlendMode blendModeOf(uint32_t mode)
+{
+    return mode < static_cast<uint32_t>(BlendMode::SwapRedBlue) ? static_cast<BlendMode>(mode) : BlendMode::SwapRedBlue;
+}
 
-enum EdgeMode : int32_t { EDGE_WRAP = 0, EDGE_CLAMP = 1, EDGE_MIRROR = 2, EDGE_TRANSPARENT = 3 };
+// What point sampling returns outside the image.
+enum class EdgeMode : uint8_t { Wrap = 0, Clamp = 1, Mirror = 2, Transparent = 3 };
 
 struct GeneratorState {
     int32_t genSize = 256;             // W: edge of the image being worked on
@@ -27,8 +47,8 @@ struct GeneratorState {
     int32_t genBytes = 262144;         // 4 N
     float genInvSize = 0.00390625f;    // 1 / W
     uint8_t genLog2 = 8;               // L = log2 W
-    int32_t smooth = 1;                // flags bit 16 of the running step
-    int32_t edgeMode = 0;              // flags bits 17-18 of the running step
+    int32_t smooth = 1;                // the smooth bit of the running step
+    int32_t edgeMode = 0;              // the edge mode of the running step
     int32_t randomSeed = INITIAL_RANDOM_SEED;
 };
 extern GeneratorState generator;
@@ -50,7 +70,8 @@ int32_t normaliseTextureSize(int32_t n);
 void setGeneratorSize(int32_t size);
 // Runs `track` as one step on `image` (genCount words).
 void runStep(uint32_t* image, const AnimTrack& track);
-// Combines `source` into `image` pixel by pixel over genCount pixels.
+// Combines `source` into `image` pixel by pixel over genCount pixels with
+// blend mode `mode` (0-255).
 void combine(uint32_t* image, const uint32_t* source, uint32_t mode);
 // Steps the seed: seed = (seed x 15625 + 1) mod 32768; returns seed / 32678.
 float nextRandom();
@@ -60,8 +81,6 @@ float nextRandom();
 // build several projects in one process do.
 void resetGenerator();
 
-// The step's value `index` truncated toward zero.
-int32_t stepInt(const AnimTrack& track, int index);
 // Edge units (1/256 of the image edge) to pixels: (c x 2^L) mod 2^32,
 // shifted right by 8 as an unsigned number. Negative c lands far outside.
 uint32_t edgeToPixels(int32_t c);

@@ -34,60 +34,64 @@ int32_t grainHash(int32_t h, int64_t c)
 
 void runFill(uint32_t* target, const AnimTrack& track)
 {
-    const uint32_t word = packWord(stepInt(track, 3), stepInt(track, 0), stepInt(track, 1), stepInt(track, 2));
+    using namespace TextureFill;
+    const uint32_t word = packWord(readWhole(track, alpha), readWhole(track, red), readWhole(track, green),
+                                   readWhole(track, blue));
     std::fill_n(target, generator.genCount, word);
 }
 
 void runRectangle(uint32_t* target, const AnimTrack& track)
 {
-    const int32_t c = stepInt(track, 6);
-    const uint32_t colour = packWord(c, c, stepInt(track, 7), stepInt(track, 8));
+    using namespace TextureRectangle;
+    const int32_t c = readWhole(track, red);
+    const uint32_t colour = packWord(c, c, readWhole(track, green), readWhole(track, blue));
     const uint32_t w = static_cast<uint32_t>(generator.genSize);
 
-    // Values 3 and 4 are the width and height minus one; a rectangle is cut
-    // at the right and bottom edges, never wrapped.
-    uint32_t height = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(stepInt(track, 4)) + 1u));
-    if (height == 0) return;
-    const uint32_t top = edgeToPixels(stepInt(track, 1));
-    if (top >= w) return;
-    if (top + height >= w) height = w - top;
+    // Width and height are given less one; a rectangle is cut at the right
+    // and bottom edges, never wrapped.
+    uint32_t rows = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(readWhole(track, height)) + 1u));
+    if (rows == 0) return;
+    const uint32_t y0 = edgeToPixels(readWhole(track, top));
+    if (y0 >= w) return;
+    if (y0 + rows >= w) rows = w - y0;
 
-    uint32_t width = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(stepInt(track, 3)) + 1u));
-    if (width == 0) return;
-    const uint32_t left = edgeToPixels(stepInt(track, 0));
-    if (left >= w) return;
-    if (left + width >= w) width = w - left;
+    uint32_t columns = edgeToPixels(static_cast<int32_t>(static_cast<uint32_t>(readWhole(track, width)) + 1u));
+    if (columns == 0) return;
+    const uint32_t x0 = edgeToPixels(readWhole(track, left));
+    if (x0 >= w) return;
+    if (x0 + columns >= w) columns = w - x0;
 
-    for (uint32_t y = top; y < top + height; ++y) std::fill_n(target + y * w + left, width, colour);
+    for (uint32_t y = y0; y < y0 + rows; ++y) std::fill_n(target + y * w + x0, columns, colour);
 }
 
 void runDisc(uint32_t* target, const AnimTrack& track)
 {
-    const float red = track.value[6], green = track.value[7], blue = track.value[8];
-    const int32_t alpha = truncToInt32((red + green + blue) / 3.0f);
-    const uint32_t colour = packWord(alpha, stepInt(track, 6), stepInt(track, 7), stepInt(track, 8));
+    using namespace TextureDisc;
+    const float r8 = readValue(track, red), g8 = readValue(track, green), b8 = readValue(track, blue);
+    const int32_t alpha = truncToInt32((r8 + g8 + b8) / 3.0f);
+    const uint32_t colour = packWord(alpha, readWhole(track, red), readWhole(track, green), readWhole(track, blue));
 
-    const int64_t r = edgeToPixels(stepInt(track, 3));
+    const int64_t r = edgeToPixels(readWhole(track, radius));
     if (r == 0) return;
     const int64_t outer = r * r, inner = (r - 1) * (r - 1);
-    const int64_t cx = edgeToPixels(stepInt(track, 0)), cy = edgeToPixels(stepInt(track, 1));
+    const int64_t cx = edgeToPixels(readWhole(track, x)), cy = edgeToPixels(readWhole(track, y));
     const int64_t w = generator.genSize;
     const int64_t x0 = std::max<int64_t>(cx - r, 0), x1 = std::min<int64_t>(cx + r, w);
     const int64_t y0 = std::max<int64_t>(cy - r, 0), y1 = std::min<int64_t>(cy + r, w);
     const bool soft = generator.smooth == 1;
 
-    for (int64_t y = y0; y < y1; ++y) {
-        for (int64_t x = x0; x < x1; ++x) {
-            const int64_t d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+    for (int64_t row = y0; row < y1; ++row) {
+        for (int64_t column = x0; column < x1; ++column) {
+            const int64_t d2 = (column - cx) * (column - cx) + (row - cy) * (row - cy);
             if (d2 >= outer) continue;
             uint32_t word = colour;
             if (soft && d2 > inner) {
                 // The one-pixel rim fades colour and alpha together.
                 const float f = static_cast<float>(r) - std::sqrt(static_cast<float>(d2));
-                word = packWord(roundToInt32(f * static_cast<float>(alpha)), roundToInt32(f * red),
-                                roundToInt32(f * green), roundToInt32(f * blue));
+                word = packWord(roundToInt32(f * static_cast<float>(alpha)), roundToInt32(f * r8),
+                                roundToInt32(f * g8), roundToInt32(f * b8));
             }
-            target[y * w + x] = word;
+            target[row * w + column] = word;
         }
     }
 }
@@ -95,11 +99,11 @@ void runDisc(uint32_t* target, const AnimTrack& track)
 void runChecker(uint32_t* target, const AnimTrack& track)
 {
     const uint32_t w = static_cast<uint32_t>(generator.genSize);
-    auto cell = [&](int index) {
-        const uint32_t c = edgeToPixels(stepInt(track, index));
+    auto cell = [&](const TrackValue& edge) {
+        const uint32_t c = edgeToPixels(readWhole(track, edge));
         return c == 0 ? 1u : c > w ? w : c;
     };
-    const uint32_t cw = cell(0), ch = cell(1);
+    const uint32_t cw = cell(TextureChecker::cellWidth), ch = cell(TextureChecker::cellHeight);
 
     // The walk restarts the columns at the left edge of every row, so a cell
     // width that does not divide W leaves a narrower last column.
@@ -129,9 +133,9 @@ void runWaves(uint32_t* target, const AnimTrack& track)
     const float invSize = generator.genInvSize;
     // k takes the full pi; the phases take 3.14159.
     const float k = static_cast<float>(PI / 16.0) * invSize;
-    const float phaseX = 2.0f * 3.14159f * track.value[0] * invSize;
-    const float phaseY = 2.0f * 3.14159f * track.value[1] * invSize;
-    const float freqX = track.value[3], freqY = track.value[4];
+    const float phaseX = 2.0f * 3.14159f * readValue(track, TextureWaves::phaseX) * invSize;
+    const float phaseY = 2.0f * 3.14159f * readValue(track, TextureWaves::phaseY) * invSize;
+    const float freqX = readValue(track, TextureWaves::frequencyX), freqY = readValue(track, TextureWaves::frequencyY);
 
     // The cosines depend on the row or the column alone (1-based).
     float cosX[MAX_TEXTURE_SIZE], cosY[MAX_TEXTURE_SIZE];
@@ -140,7 +144,8 @@ void runWaves(uint32_t* target, const AnimTrack& track)
         cosX[i] = std::cos(n * k * freqX + phaseX);
         cosY[i] = std::cos(n * k * freqY + phaseY);
     }
-    const float red = track.value[6], green = track.value[7], blue = track.value[8];
+    const float red = readValue(track, TextureWaves::red), green = readValue(track, TextureWaves::green);
+    const float blue = readValue(track, TextureWaves::blue);
     for (int32_t y = 0; y < w; ++y) {
         for (int32_t x = 0; x < w; ++x) {
             const float c = 0.5f + 0.25f * cosY[y] + 0.25f * cosX[x];
@@ -152,8 +157,9 @@ void runWaves(uint32_t* target, const AnimTrack& track)
 
 void runGrain(uint32_t* target, const AnimTrack& track)
 {
-    int32_t h = stepInt(track, 0);
-    const int64_t red = stepInt(track, 3), green = stepInt(track, 4), blue = stepInt(track, 5);
+    int32_t h = readWhole(track, TextureGrain::seed);
+    const int64_t red = readWhole(track, TextureGrain::red), green = readWhole(track, TextureGrain::green);
+    const int64_t blue = readWhole(track, TextureGrain::blue);
     const int32_t n = generator.genCount;
     for (int32_t i = 0; i < n; ++i) {
         h = grainHash(h, n - i);
@@ -168,12 +174,13 @@ void runGrain(uint32_t* target, const AnimTrack& track)
 void runSprinkle(uint32_t* target, const AnimTrack& track)
 {
     // A negative count sprinkles nothing.
-    const int64_t count = static_cast<int64_t>(stepInt(track, 0)) * 8;
+    using namespace TextureSprinkle;
+    const int64_t count = static_cast<int64_t>(readWhole(track, dots)) * 8;
     if (count <= 0) return;
-    int32_t h = stepInt(track, 3);
-    const float red = track.value[6], green = track.value[7], blue = track.value[8];
-    const uint32_t colour = packWord(truncToInt32((red + green + blue) / 3.0f), stepInt(track, 6),
-                                     stepInt(track, 7), stepInt(track, 8));
+    int32_t h = readWhole(track, seed);
+    const float r8 = readValue(track, red), g8 = readValue(track, green), b8 = readValue(track, blue);
+    const uint32_t colour = packWord(truncToInt32((r8 + g8 + b8) / 3.0f), readWhole(track, red),
+                                     readWhole(track, green), readWhole(track, blue));
     const uint32_t mask = static_cast<uint32_t>(generator.genCount - 1);
     for (int64_t c = count; c >= 1; --c) {
         h = grainHash(h, c);
@@ -183,7 +190,7 @@ void runSprinkle(uint32_t* target, const AnimTrack& track)
 
 void runClouds(uint32_t* target, const AnimTrack& track)
 {
-    int32_t z = stepInt(track, 0);
+    int32_t z = readWhole(track, TextureClouds::zoom);
     if (z == 0) z = 1;
     const int32_t w = generator.genSize, n = generator.genCount;
     const uint32_t wrap = static_cast<uint32_t>(w - 1);

@@ -8,14 +8,14 @@
 
 void runStore(uint32_t* image, const AnimTrack& track)
 {
-    uint32_t* slot = storeSlot(stepInt(track, 0));
+    uint32_t* slot = storeSlot(readWhole(track, TextureStore::slot));
     if (!slot) return;
     std::memcpy(slot, image, static_cast<size_t>(generator.genBytes));
 }
 
 void runStoreClear(uint32_t* image, const AnimTrack& track)
 {
-    uint32_t* slot = storeSlot(stepInt(track, 0));
+    uint32_t* slot = storeSlot(readWhole(track, TextureStore::slot));
     if (!slot) return;
     std::memcpy(slot, image, static_cast<size_t>(generator.genBytes));
     std::memset(image, 0, static_cast<size_t>(generator.genBytes));
@@ -24,9 +24,9 @@ void runStoreClear(uint32_t* image, const AnimTrack& track)
 void runLoad(uint32_t* image, const AnimTrack& track)
 {
     // The first N words of the slot, whatever size the image had when stored.
-    const uint32_t* slot = storeSlot(stepInt(track, 0));
+    const uint32_t* slot = storeSlot(readWhole(track, TextureStore::slot));
     if (!slot) return;
-    combine(image, slot, (track.flags >> STEP_COMBINE_SHIFT) & 0xFFu);
+    combine(image, slot, readField(track, STEP_BLEND_MODE));
 }
 
 void runClear(uint32_t* image, const AnimTrack&)

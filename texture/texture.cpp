@@ -54,7 +54,7 @@ int Texture::copyFromWorkspace()
 
 int Texture::applyTrack(AnimTrack& track)
 {
-    if (track.id() == static_cast<uint8_t>(TextureOp::SetSize)) setSize(truncToInt32(track.value[0]));
+    if (track.id() == static_cast<uint8_t>(TextureOp::SetSize)) setSize(readWhole(track, TextureSetSize::size));
     if (track.applies() && pixels) {
         setGeneratorSize(size);
         runStep(pixels, track);

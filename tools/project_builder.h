@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/object_registry.h"
@@ -46,6 +47,17 @@ public:
         Object& during(float start, float end);
         Track& param(uint8_t id, std::initializer_list<float> values = {});
         Track& build(uint8_t id, std::initializer_list<float> values = {});
+        // By a kind's id enum (MeshTrack::Sphere, TextureOp::Fill, ...).
+        template <class Id, class = std::enable_if_t<std::is_enum_v<Id>>>
+        Track& param(Id id, std::initializer_list<float> values = {})
+        {
+            return param(static_cast<uint8_t>(id), values);
+        }
+        template <class Id, class = std::enable_if_t<std::is_enum_v<Id>>>
+        Track& build(Id id, std::initializer_list<float> values = {})
+        {
+            return build(static_cast<uint8_t>(id), values);
+        }
     };
 
     // Objects keep their order within their section; sections are written

@@ -80,6 +80,15 @@ bool parseUnsigned(const std::string& text, unsigned long maximum, unsigned long
     return true;
 }
 
+// The flag-word operand of this name that some build step declares.
+const FlagField* findStepField(std::string_view name)
+{
+    for (int section = 0; section < SECTION_COUNT; ++section)
+        for (const TrackRow& row : objectKind(static_cast<SectionKind>(section)).tracks->rows)
+            if (const FlagField* field = findFlagField(row, name)) return field;
+    return nullptr;
+}
+
 struct Label {
     SectionKind section;
     int index;
@@ -137,13 +146,13 @@ private:
     bool parseLine(std::vector<Token>& tokens)
     {
         const std::string& word = tokens[0].text;
-        if (const ObjectKind* kind = findObjectKind(word)) return parseObject(*kind, tokens);
+        if (const ObjectKind* kind = findObjectKind(word)) return parseObject(*kind->tracks, tokens);
         if (word == "param" || word == "build") return parseTrack(tokens, word == "build");
         if (word == "key") return parseKey(tokens);
         return fail("expected an object kind, 'param', 'build' or 'key', not '" + word + "'");
     }
 
-    bool parseObject(const ObjectKind& kind, std::vector<Token>& tokens)
+    bool parseObject(const TrackTable& kind, std::vector<Token>& tokens)
     {
         object_ = &project_.add(kind.section);
         kind_ = &kind;
@@ -182,9 +191,9 @@ private:
         if (tokens.size() < 2) return fail("a track needs an id or a name");
         unsigned long id = 0;
         if (!parseUnsigned(tokens[1].text, 255, id)) {
-            const int named = kind_->trackId ? kind_->trackId(tokens[1].text) : -1;
-            if (named < 0) return fail("a " + std::string(kind_->keyword) + " has no track named '" + tokens[1].text + "'");
-            id = static_cast<unsigned long>(named);
+            const TrackRow* named = findTrackRow(*kind_, tokens[1].text);
+            if (!named) return fail("a " + std::string(kind_->kind) + " has no track named '" + tokens[1].text + "'");
+            id = named->id;
         }
         track_ = isBuild ? &object_->build(static_cast<uint8_t>(id)) : &object_->param(static_cast<uint8_t>(id));
         still_ = false;
@@ -208,28 +217,33 @@ private:
     }
 
     // True when the word is a flag word (and applies it); message_ is set
-    // when it looks like one but is malformed.
+    // when it looks like one but is malformed. The operands of build steps
+    // are written as the schema names them: a one-bit operand by its name,
+    // a wider one as name=N; any track may carry them.
     bool flagWord(const std::string& word)
     {
         message_.clear();
         unsigned long n = 0;
-        auto field = [&](const char* prefix, unsigned long maximum, int shift, uint32_t mask) {
-            const std::string text = word.substr(std::string(prefix).size());
-            if (!parseUnsigned(text, maximum, n)) {
-                message_ = "bad " + std::string(prefix) + " value '" + text + "'";
+        const size_t equals = word.find('=');
+        const FlagField* field = findStepField(word.substr(0, equals));
+        if (field && field->width == 1 && equals == std::string::npos) {
+            track_->flags |= field->bits(1);
+            return true;
+        }
+        if (field && field->width > 1 && equals != std::string::npos) {
+            const std::string text = word.substr(equals + 1);
+            if (!parseUnsigned(text, (1ul << field->width) - 1, n)) {
+                message_ = "bad " + word.substr(0, equals + 1) + " value '" + text + "'";
                 return false;
             }
-            track_->flags = (track_->flags & ~mask) | (static_cast<uint32_t>(n) << shift);
+            track_->flags = (track_->flags & ~field->mask()) | field->bits(static_cast<uint32_t>(n));
             return true;
-        };
-        if (word == "smooth") track_->flags |= 1u << 16;
-        else if (word == "noapply") track_->flags &= ~TRACK_APPLY;
+        }
+        if (word == "noapply") track_->flags &= ~TRACK_APPLY;
         else if (word == "still") {
             still_ = true;
             track_->flags &= ~TRACK_ANIMATED;
-        } else if (word.rfind("mode=", 0) == 0) return field("mode=", 255, 8, 0xFF00u);
-        else if (word.rfind("edge=", 0) == 0) return field("edge=", 3, 17, 0x60000u);
-        else if (word.rfind("flags=", 0) == 0) {
+        } else if (word.rfind("flags=", 0) == 0) {
             if (!parseUnsigned(word.substr(6), 0xFFFFFFFFul, n)) {
                 message_ = "bad flags value '" + word.substr(6) + "'";
                 return false;
@@ -247,9 +261,7 @@ private:
         if (!parseFloat(tokens[1].text, time)) return fail("bad key time '" + tokens[1].text + "'");
         unsigned long mode = 0;
         const std::string& m = tokens[2].text;
-        if (m == "step") mode = static_cast<unsigned long>(KeyMode::Step);
-        else if (m == "local") mode = static_cast<unsigned long>(KeyMode::Local);
-        else if (m == "smooth") mode = static_cast<unsigned long>(KeyMode::Smooth);
+        if (const ModeName* named = findMode(keyModeNames, m)) mode = static_cast<unsigned long>(named->value);
         else if (!parseUnsigned(m, 255, mode)) return fail("bad key mode '" + m + "' (step, local, smooth or 0-255)");
         ProjectBuilder::Values values{};
         size_t count = 0;
@@ -271,7 +283,7 @@ private:
     int line_ = 0;
     std::string message_;
     ProjectBuilder::Object* object_ = nullptr;
-    const ObjectKind* kind_ = nullptr;
+    const TrackTable* kind_ = nullptr;
     ProjectBuilder::Track* track_ = nullptr;
     bool still_ = false;
 };

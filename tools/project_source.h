@@ -10,9 +10,10 @@
 //       key 0 smooth 1 2 3             a key of the track above: time, mode
 //                                        (step, local, smooth or a number)
 //
-// Track words after the values: mode=N (bits 8-15), smooth (bit 16),
-// edge=N (bits 17-18), noapply (clear the apply bit), still (keys that are
-// not evaluated), flags=0xN (any bits). A track with keys is animated.
+// Track words after the values: the flag-word operands of the track tables
+// (mode=N bits 8-15, smooth bit 16, edge=N bits 17-18), noapply (clear the
+// apply bit), still (keys that are not evaluated), flags=0xN (any bits). A
+// track with keys is animated.
 #pragma once
 #include <string>
 

@@ -16,10 +16,10 @@
 
 namespace {
 
-void step(Mesh& mesh, uint8_t id, std::initializer_list<float> values)
+void step(Mesh& mesh, MeshTrack id, std::initializer_list<float> values)
 {
     AnimTrack track;
-    track.flags = TRACK_APPLY | id;
+    track.flags = TRACK_APPLY | static_cast<uint8_t>(id);
     int i = 0;
     for (float v : values) track.value[i++] = v;
     mesh.applyTrack(track);
@@ -51,7 +51,7 @@ void BM_Sphere60x40(benchmark::State& state)
 {
     Bench bench;
     for (auto _ : state) {
-        step(*bench.mesh, MESH_SPHERE, {60, 40, 0, 64});
+        step(*bench.mesh, MeshTrack::Sphere, {60, 40, 0, 64});
         benchmark::DoNotOptimize(bench.mesh->positions);
     }
 }
@@ -61,7 +61,7 @@ void BM_Tube50x50(benchmark::State& state)
 {
     Bench bench;
     for (auto _ : state) {
-        step(*bench.mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
+        step(*bench.mesh, MeshTrack::Tube, {50, 50, 0, 32, 0, 0, 128});
         benchmark::DoNotOptimize(bench.mesh->positions);
     }
 }
@@ -70,9 +70,9 @@ BENCHMARK(BM_Tube50x50);
 void BM_SmoothNormalsTube50x50(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
+    step(*bench.mesh, MeshTrack::Tube, {50, 50, 0, 32, 0, 0, 128});
     for (auto _ : state) {
-        step(*bench.mesh, MESH_NORMALS, {1});
+        step(*bench.mesh, MeshTrack::Normals, {1});
         benchmark::DoNotOptimize(bench.mesh->normals);
     }
 }
@@ -81,7 +81,7 @@ BENCHMARK(BM_SmoothNormalsTube50x50);
 void BM_SmoothNormalsTube50x50PlainScan(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
+    step(*bench.mesh, MeshTrack::Tube, {50, 50, 0, 32, 0, 0, 128});
     std::vector<Vec3> faces(bench.mesh->cornerCount / 3), out(bench.mesh->positionCount);
     for (auto _ : state) {
         smoothNormalsByScan(*bench.mesh, faces, out);
@@ -93,9 +93,9 @@ BENCHMARK(BM_SmoothNormalsTube50x50PlainScan)->Unit(benchmark::kMillisecond);
 void BM_FlatNormalsSphere60x40(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_SPHERE, {60, 40, 0, 64});
+    step(*bench.mesh, MeshTrack::Sphere, {60, 40, 0, 64});
     for (auto _ : state) {
-        step(*bench.mesh, MESH_NORMALS, {0});
+        step(*bench.mesh, MeshTrack::Normals, {0});
         benchmark::DoNotOptimize(bench.mesh->normals);
     }
 }
@@ -104,10 +104,10 @@ BENCHMARK(BM_FlatNormalsSphere60x40);
 void BM_DisplaceTube50x50(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
-    step(*bench.mesh, MESH_NORMALS, {1});
+    step(*bench.mesh, MeshTrack::Tube, {50, 50, 0, 32, 0, 0, 128});
+    step(*bench.mesh, MeshTrack::Normals, {1});
     for (auto _ : state) {
-        step(*bench.mesh, MESH_DISPLACE, {0, 0, 0, 1});
+        step(*bench.mesh, MeshTrack::Displace, {0, 0, 0, 1});
         benchmark::DoNotOptimize(bench.mesh->positions);
     }
 }
@@ -116,11 +116,11 @@ BENCHMARK(BM_DisplaceTube50x50);
 void BM_TwistAndTransformSphere60x40(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_SPHERE, {60, 40, 0, 64});
+    step(*bench.mesh, MeshTrack::Sphere, {60, 40, 0, 64});
     for (auto _ : state) {
-        step(*bench.mesh, MESH_TRANSFORM_VERTICES, {1, 2, 3, 10, 20, 30, 1, 2, 3});
-        step(*bench.mesh, MESH_TWIST, {0.1f});
-        step(*bench.mesh, MESH_MAP_TEXCOORDS, {1, 1, 0, 1, 1});
+        step(*bench.mesh, MeshTrack::TransformVertices, {1, 2, 3, 10, 20, 30, 1, 2, 3});
+        step(*bench.mesh, MeshTrack::Twist, {0.1f});
+        step(*bench.mesh, MeshTrack::MapTexcoords, {1, 1, 0, 1, 1});
         benchmark::DoNotOptimize(bench.mesh->positions);
     }
 }
@@ -134,12 +134,12 @@ void BM_TubeBuildChain50x50(benchmark::State& state)
     Bench bench;
     Mesh& mesh = *bench.mesh;
     for (auto _ : state) {
-        step(mesh, MESH_TUBE, {50, 50, 0, 32, 0, 0, 128});
-        step(mesh, MESH_TRANSFORM_VERTICES, {0, 0, 0, 0, 0, 0, 10, 0, 10});
-        step(mesh, MESH_NORMALS, {1});
-        step(mesh, MESH_DISPLACE, {0, 0, 0, 30});
-        step(mesh, MESH_NORMALS, {1});
-        step(mesh, MESH_MAP_TEXCOORDS, {0, 0, 0, 100, 300});
+        step(mesh, MeshTrack::Tube, {50, 50, 0, 32, 0, 0, 128});
+        step(mesh, MeshTrack::TransformVertices, {0, 0, 0, 0, 0, 0, 10, 0, 10});
+        step(mesh, MeshTrack::Normals, {1});
+        step(mesh, MeshTrack::Displace, {0, 0, 0, 30});
+        step(mesh, MeshTrack::Normals, {1});
+        step(mesh, MeshTrack::MapTexcoords, {0, 0, 0, 100, 300});
         buildVertexArray(mesh);
         benchmark::DoNotOptimize(mesh.buffers.vertices);
     }
@@ -149,8 +149,8 @@ BENCHMARK(BM_TubeBuildChain50x50)->Unit(benchmark::kMicrosecond);
 void BM_VertexArraySphere60x40(benchmark::State& state)
 {
     Bench bench;
-    step(*bench.mesh, MESH_SPHERE, {60, 40, 0, 64});
-    step(*bench.mesh, MESH_NORMALS, {1});
+    step(*bench.mesh, MeshTrack::Sphere, {60, 40, 0, 64});
+    step(*bench.mesh, MeshTrack::Normals, {1});
     for (auto _ : state) {
         buildVertexArray(*bench.mesh);
         benchmark::DoNotOptimize(bench.mesh->buffers.vertices);

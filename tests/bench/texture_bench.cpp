@@ -56,9 +56,9 @@ void BM_Operator(benchmark::State& state)
 {
     const OperatorCase& c = operatorCases[state.range(0)];
     const int32_t size = static_cast<int32_t>(state.range(1));
-    state.SetLabel(std::string(textureOperatorName(static_cast<uint8_t>(c.op))) + " " + std::to_string(size));
+    state.SetLabel(std::string(findTrackRow(textureTracks, static_cast<uint8_t>(c.op))->name) + " " + std::to_string(size));
     AnimTrack track;
-    track.flags = TRACK_APPLY | STEP_SMOOTH | static_cast<uint32_t>(c.op) | (c.mode << STEP_COMBINE_SHIFT);
+    track.flags = TRACK_APPLY | STEP_SMOOTH.bits(1) | static_cast<uint32_t>(c.op) | STEP_BLEND_MODE.bits(c.mode);
     for (size_t i = 0; i < c.values.size(); ++i) track.value[i] = c.values[i];
     std::vector<uint32_t> image(static_cast<size_t>(size) * size);
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint32_t>(i * 2654435761u);
@@ -130,7 +130,7 @@ std::vector<uint8_t> fullSizedShow()
     ProjectBuilder project;
     auto step = [](ProjectBuilder::Object& texture, TextureOp op, std::initializer_list<float> values,
                    uint32_t mode = 0) {
-        texture.build(static_cast<uint8_t>(op), values).withFlags(STEP_SMOOTH | (mode << STEP_COMBINE_SHIFT));
+        texture.build(static_cast<uint8_t>(op), values).withFlags(STEP_SMOOTH.bits(1) | STEP_BLEND_MODE.bits(mode));
     };
     const float sizes[] = {256, 256, 512, 256, 64, 256, 512, 32, 256, 256, 512,
                            256, 64, 256, 256, 512, 128, 256, 256, 32, 256};

@@ -27,8 +27,8 @@ using VertexArrayTest = MeshTest;
 TEST_F(VertexArrayTest, EveryCornerBecomesItsOwnVertex)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {1, 1, 0, 64, 32});
-    applyTo(mesh, MESH_NORMALS, {0});
+    applyTo(mesh, MeshTrack::Grid, {1, 1, 0, 64, 32});
+    applyTo(mesh, MeshTrack::Normals, {0});
     buildVertexArray(mesh);
     const MeshBuffers& buffers = mesh.buffers;
     ASSERT_EQ(buffers.vertexCount, 6);
@@ -93,7 +93,7 @@ TEST_F(VertexArrayTest, DegenerateTextureCoordinatesGiveZeroTangents)
         EXPECT_EQ(b.z, 0.0f);
     }
     // A generator's zero normal with sound coordinates: the raw tangent, normalised.
-    applyTo(mesh, MESH_GRID, {1, 1, 0, 64, 64});
+    applyTo(mesh, MeshTrack::Grid, {1, 1, 0, 64, 64});
     buildVertexArray(mesh);
     expectVec3(mesh.buffers.vertices[0].tangent, 1.0f, 0.0f, 0.0f, 0.0f);
     expectVec3(mesh.buffers.vertices[0].binormal, 0.0f, 0.0f, 0.0f, 0.0f);
@@ -128,7 +128,7 @@ protected:
 TEST_F(UploadTest, UploadsSixtyFourBytesPerVertexAndFourPerIndex)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TUBE, {5, 2, 0, 32, 0, 0, 32});
+    applyTo(mesh, MeshTrack::Tube, {5, 2, 0, 32, 0, 0, 32});
     mesh.upload();
     ASSERT_NE(mesh.buffers.vertexBuffer, 0u);
     ASSERT_NE(mesh.buffers.indexBuffer, 0u);

@@ -73,9 +73,9 @@ protected:
     Mesh& addGrid(float size, bool mirrored = false)
     {
         Mesh& mesh = addMesh();
-        applyTo(mesh, MESH_GRID, {1, 1, 0, size * 32, size * 32});
-        if (mirrored) applyTo(mesh, MESH_TRANSFORM_VERTICES, {0, 0, 0, 0, 0, 0, -200});
-        applyTo(mesh, MESH_NORMALS, {0});
+        applyTo(mesh, MeshTrack::Grid, {1, 1, 0, size * 32, size * 32});
+        if (mirrored) applyTo(mesh, MeshTrack::TransformVertices, {0, 0, 0, 0, 0, 0, -200});
+        applyTo(mesh, MeshTrack::Normals, {0});
         mesh.upload();
         return mesh;
     }
@@ -93,8 +93,8 @@ TEST_F(DrawingTest, CullModesDrawTheirFacesAndLeaveTheirState)
 {
     Mesh& front = addGrid(2);
     Mesh& back = addGrid(2, true);
-    applyTo(front, MESH_PLACEMENT, {-64});
-    applyTo(back, MESH_PLACEMENT, {64});
+    applyTo(front, MeshTrack::Placement, {-64});
+    applyTo(back, MeshTrack::Placement, {64});
     struct Case {
         int32_t mode;
         bool frontShown, backShown, cullingAfter;
@@ -105,7 +105,7 @@ TEST_F(DrawingTest, CullModesDrawTheirFacesAndLeaveTheirState)
         glDisable(GL_CULL_FACE);
         glCullFace(GL_FRONT_AND_BACK);
         for (Mesh* mesh : {&front, &back}) {
-            applyTo(*mesh, MESH_RENDER_STATE, {0, 0, 0, 1, 0, 0, float(c.mode)});
+            applyTo(*mesh, MeshTrack::RenderState, {0, 0, 0, 1, 0, 0, float(c.mode)});
             mesh->draw();
         }
         EXPECT_EQ(lit(-2, 0), c.frontShown) << "mode " << c.mode;
@@ -116,7 +116,7 @@ TEST_F(DrawingTest, CullModesDrawTheirFacesAndLeaveTheirState)
         }
     }
     // Culling stays off after mode 1 for whatever comes next.
-    applyTo(front, MESH_RENDER_STATE, {0, 0, 0, 1, 0, 0, 1});
+    applyTo(front, MeshTrack::RenderState, {0, 0, 0, 1, 0, 0, 1});
     front.draw();
     EXPECT_FALSE(cullingOn());
 
@@ -125,7 +125,7 @@ TEST_F(DrawingTest, CullModesDrawTheirFacesAndLeaveTheirState)
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT_AND_BACK);
     for (float mode : {4.0f, -1.0f, 7.0f}) {
-        applyTo(front, MESH_RENDER_STATE, {0, 0, 0, 1, 0, 0, mode});
+        applyTo(front, MeshTrack::RenderState, {0, 0, 0, 1, 0, 0, mode});
         front.draw();
     }
     EXPECT_FALSE(lit(-2, 0));
@@ -168,8 +168,8 @@ TEST_F(DrawingTest, TangentAndBinormalGoToAttributesTenAndEleven)
 TEST_F(DrawingTest, RepeatDrawsCopiesEachHalfTheOneBefore)
 {
     Mesh& mesh = addGrid(1);
-    applyTo(mesh, MESH_PLACEMENT, {-96});
-    applyTo(mesh, MESH_REPEAT, {3, 0, 0, 48, 0, 0, 0, 0, 0, -50});
+    applyTo(mesh, MeshTrack::Placement, {-96});
+    applyTo(mesh, MeshTrack::Repeat, {3, 0, 0, 48, 0, 0, 0, 0, 0, -50});
     mesh.draw();
     EXPECT_EQ(litRuns(0.0f), (std::vector<int>{80, 40, 20, 10}));
     // The matrix is restored after the copies.
@@ -183,9 +183,9 @@ TEST_F(DrawingTest, ParentPlacementIsAppliedFirst)
 {
     Mesh& child = addGrid(1);
     Mesh& parent = addMesh();
-    applyTo(parent, MESH_PLACEMENT, {32});
-    applyTo(child, MESH_PLACEMENT, {0, 64});
-    applyTo(child, MESH_PARENT, {1});
+    applyTo(parent, MeshTrack::Placement, {32});
+    applyTo(child, MeshTrack::Placement, {0, 64});
+    applyTo(child, MeshTrack::Parent, {1});
     GLfloat m[16];
     matrixOf(child, m);
     EXPECT_FLOAT_EQ(m[12], 1.0f);
@@ -197,15 +197,15 @@ TEST_F(DrawingTest, ParentPlacementIsAppliedFirst)
     EXPECT_FALSE(lit(1, 0));
 
     // The parent's turn carries the child's translation: (1, 0, 0) becomes (0, 1, 0).
-    applyTo(parent, MESH_PLACEMENT, {0, 0, 0, 0, 0, 90});
-    applyTo(child, MESH_PLACEMENT, {32});
+    applyTo(parent, MeshTrack::Placement, {0, 0, 0, 0, 0, 90});
+    applyTo(child, MeshTrack::Placement, {32});
     matrixOf(child, m);
     EXPECT_NEAR(m[12], 0.0f, 1e-6f);
     EXPECT_NEAR(m[13], 1.0f, 1e-6f);
 
     // Within one placement a vertex is turned about Y before X: (1, 0, 0) -> (0, 0, -1) -> (0, 1, 0).
-    applyTo(parent, MESH_PLACEMENT, {});
-    applyTo(child, MESH_PLACEMENT, {0, 0, 0, 90, 90, 0});
+    applyTo(parent, MeshTrack::Placement, {});
+    applyTo(child, MeshTrack::Placement, {0, 0, 0, 90, 90, 0});
     matrixOf(child, m);
     EXPECT_NEAR(m[0], 0.0f, 1e-6f);
     EXPECT_NEAR(m[1], 1.0f, 1e-6f);
@@ -216,7 +216,7 @@ TEST_F(DrawingTest, ALoopForcedIntoTheChainStillEnds)
 {
     Mesh& a = addMesh();
     Mesh& b = addMesh();
-    applyTo(a, MESH_PLACEMENT, {1});
+    applyTo(a, MeshTrack::Placement, {1});
     a.parent = &b;  // set behind the Parent track's back
     b.parent = &a;
     GLfloat m[16];
@@ -232,10 +232,10 @@ TEST_F(DrawingTest, SharedGeometryIsDrawnWithItsOwnersCullMode)
 {
     Mesh& sharer = addMesh();
     Mesh& owner = addGrid(1, true);                       // facing away
-    applyTo(owner, MESH_RENDER_STATE, {0, 0, 0, 1, 0, 0, 1});  // both faces
+    applyTo(owner, MeshTrack::RenderState, {0, 0, 0, 1, 0, 0, 1});  // both faces
     sharer.build();                                       // no geometry of its own
-    applyTo(sharer, MESH_SHARE_GEOMETRY, {1});
-    applyTo(sharer, MESH_PLACEMENT, {64});
+    applyTo(sharer, MeshTrack::ShareGeometry, {1});
+    applyTo(sharer, MeshTrack::Placement, {64});
     glEnable(GL_CULL_FACE);
     sharer.draw();
     EXPECT_TRUE(lit(2, 0));
@@ -274,7 +274,7 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
         return GLenum(unit);
     };
 
-    applyTo(mesh, MESH_TEXTURES, {0, 0, 0, 1});
+    applyTo(mesh, MeshTrack::Textures, {0, 0, 0, 1});
     mesh.bindTextures();
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     expectUnit(GL_TEXTURE0_ARB, &colour, false);
@@ -283,14 +283,14 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     // Texture generation left on unit 0 by someone else is switched off.
     glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_GEN_S);
-    applyTo(mesh, MESH_TEXTURES, {-2, 0, 0, 99});
+    applyTo(mesh, MeshTrack::Textures, {-2, 0, 0, 99});
     mesh.bindTextures();
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     ASSERT_NE(glowTexture, nullptr);
     expectUnit(GL_TEXTURE0_ARB, glowTexture, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
 
-    applyTo(mesh, MESH_TEXTURES, {-1, 0, 0, -1});
+    applyTo(mesh, MeshTrack::Textures, {-1, 0, 0, -1});
     mesh.bindTextures();
     expectUnit(GL_TEXTURE0_ARB, nullptr, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
@@ -300,7 +300,7 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
 TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TEXT3D, {16}, "AB");
+    applyTo(mesh, MeshTrack::Text3D, {16}, "AB");
     EXPECT_EQ(mesh.text.depth, 0.5f);
     ASSERT_NE(mesh.text.characters, nullptr);
     EXPECT_STREQ(mesh.text.characters, "AB");
@@ -310,7 +310,7 @@ TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)
     // Em height 1 scaled to 2 units from x = -3: the A is drawn, the B after it is not.
     const float advanceA = mesh.text.glyphMetrics['A'].cellIncX;
     ASSERT_GT(advanceA, 0.3f);
-    applyTo(mesh, MESH_PLACEMENT, {-96, -32, 0, 0, 0, 0, 10, 10, 0});
+    applyTo(mesh, MeshTrack::Placement, {-96, -32, 0, 0, 0, 0, 10, 10, 0});
     glListBase(7);
     mesh.draw();
     GLint listBase = 0;
@@ -327,10 +327,10 @@ TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)
     EXPECT_EQ(litInColumns(-3.0f + 2 * advanceA + 0.1f, 0.0f), 0);
 
     // A later text step replaces the text; a track without a name changes nothing.
-    applyTo(mesh, MESH_TEXT3D, {32}, "XYZ");
+    applyTo(mesh, MeshTrack::Text3D, {32}, "XYZ");
     EXPECT_STREQ(mesh.text.characters, "XYZ");
     EXPECT_EQ(mesh.text.depth, 1.0f);
-    applyTo(mesh, MESH_TEXT3D, {64});
+    applyTo(mesh, MeshTrack::Text3D, {64});
     EXPECT_STREQ(mesh.text.characters, "XYZ");
     EXPECT_EQ(mesh.text.depth, 1.0f);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

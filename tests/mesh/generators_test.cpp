@@ -32,7 +32,7 @@ using GridTest = MeshTest;
 TEST_F(GridTest, SingleCellHasFourPositionsAndTwoTriangles)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {0, 0, 0, 64, 32});
+    applyTo(mesh, MeshTrack::Grid, {0, 0, 0, 64, 32});
     ASSERT_EQ(mesh.positionCount, 4);
     ASSERT_EQ(mesh.texcoordCount, 4);
     ASSERT_EQ(mesh.cornerCount, 6);
@@ -50,7 +50,7 @@ TEST_F(GridTest, SingleCellHasFourPositionsAndTwoTriangles)
 TEST_F(GridTest, CellsRunColumnByColumnAndNegativeWidthMirrors)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {2, 3, 0, -64, 96});
+    applyTo(mesh, MeshTrack::Grid, {2, 3, 0, -64, 96});
     ASSERT_EQ(mesh.positionCount, 12);
     ASSERT_EQ(mesh.cornerCount, 36);
     // k = i * (ny + 1) + j: position 4 is column 1, row 0; width -2 mirrors x.
@@ -66,7 +66,7 @@ using SphereTest = MeshTest;
 TEST_F(SphereTest, SmallCountsGiveTheThreeByThreeSphereWithTrailingZeroCorners)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_SPHERE, {1, -5, 0, 32});
+    applyTo(mesh, MeshTrack::Sphere, {1, -5, 0, 32});
     ASSERT_EQ(mesh.positionCount, 14);
     ASSERT_EQ(mesh.texcoordCount, 25);
     ASSERT_EQ(mesh.cornerCount, 96);
@@ -86,7 +86,7 @@ TEST_F(SphereTest, SmallCountsGiveTheThreeByThreeSphereWithTrailingZeroCorners)
 TEST_F(SphereTest, BandsCloseOnThePolesAndTheSeam)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_SPHERE, {4, 3, 0, 32});
+    applyTo(mesh, MeshTrack::Sphere, {4, 3, 0, 32});
     const int32_t A = 4, B = 3, P = B * (A + 1);
     ASSERT_EQ(mesh.positionCount, P + 2);
     // Band 0, segment 0: (south, ring row 0 s0, south), (row 0 s0, row 0 s1, south).
@@ -119,7 +119,7 @@ TEST_F(SphereTest, BandsCloseOnThePolesAndTheSeam)
 TEST_F(SphereTest, RingsUseTheApproximatePi)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_SPHERE, {4, 4, 0, 64});
+    applyTo(mesh, MeshTrack::Sphere, {4, 4, 0, 64});
     // Ring r = 1 (row 0) lies at phi = (1 - 2) / 4 * 3.14159, s = 1 at theta = 1/4 * 2 * 3.14159.
     const float phi = (1.0f - 4.0f * 0.5f) * (1.0f / 4.0f) * 3.14159f;
     const float theta = 1.0f * (1.0f / 4.0f) * 2.0f * 3.14159f;
@@ -141,7 +141,7 @@ using TubeTest = MeshTest;
 TEST_F(TubeTest, ColumnsAreStoredOneSlotOn)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TUBE, {4, 1, 0, 32, 0, 0, 64});
+    applyTo(mesh, MeshTrack::Tube, {4, 1, 0, 32, 0, 0, 64});
     ASSERT_EQ(mesh.positionCount, 8);
     ASSERT_EQ(mesh.texcoordCount, 10);
     ASSERT_EQ(mesh.cornerCount, 24);
@@ -167,13 +167,13 @@ TEST_F(TubeTest, ColumnsAreStoredOneSlotOn)
 TEST_F(TubeTest, SingleColumnAndHugeCounts)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TUBE, {0, 0, 0, 32, 0, 0, 32});
+    applyTo(mesh, MeshTrack::Tube, {0, 0, 0, 32, 0, 0, 32});
     EXPECT_EQ(mesh.positionCount, 2);
     EXPECT_EQ(mesh.cornerCount, 6);
     // Counts whose arrays could not be addressed leave the geometry alone.
-    applyTo(mesh, MESH_TUBE, {1e8f, 1e8f, 0, 32, 0, 0, 32});
-    applyTo(mesh, MESH_SPHERE, {1e6f, 1e6f, 0, 32});
-    applyTo(mesh, MESH_GRID, {70000, 70000, 0, 32, 32});
+    applyTo(mesh, MeshTrack::Tube, {1e8f, 1e8f, 0, 32, 0, 0, 32});
+    applyTo(mesh, MeshTrack::Sphere, {1e6f, 1e6f, 0, 32});
+    applyTo(mesh, MeshTrack::Grid, {70000, 70000, 0, 32, 32});
     EXPECT_EQ(mesh.positionCount, 2);
     EXPECT_EQ(mesh.cornerCount, 6);
 }
@@ -181,9 +181,9 @@ TEST_F(TubeTest, SingleColumnAndHugeCounts)
 TEST_F(TubeTest, LaterGeneratorReplacesTheGeometry)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_SPHERE, {10, 10, 0, 32});
-    applyTo(mesh, MESH_NORMALS, {1});
-    applyTo(mesh, MESH_GRID, {0, 0, 0, 32, 32});
+    applyTo(mesh, MeshTrack::Sphere, {10, 10, 0, 32});
+    applyTo(mesh, MeshTrack::Normals, {1});
+    applyTo(mesh, MeshTrack::Grid, {0, 0, 0, 32, 32});
     EXPECT_EQ(mesh.positionCount, 4);
     EXPECT_EQ(mesh.cornerCount, 6);
     expectFinished(mesh);
@@ -231,7 +231,7 @@ TEST_F(ImportMeshTest, ReadsVerticesAndIndices)
 {
     attach("tri", block(3, 3, {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}, {0, 1, 2}));
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_IMPORT, {}, "tri");
+    applyTo(mesh, MeshTrack::ImportMesh, {}, "tri");
     ASSERT_EQ(mesh.positionCount, 3);
     ASSERT_EQ(mesh.texcoordCount, 3);
     ASSERT_EQ(mesh.cornerCount, 3);
@@ -250,12 +250,12 @@ TEST_F(ImportMeshTest, MissingOrMalformedBlocksKeepThePreviousGeometry)
     attach("tiny", {1, 0});
     attach("indices", block(1, 4, {0, 0, 0, 0, 0}, {0, 0, 0}));                            // one index short
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {0, 0, 0, 32, 32});
+    applyTo(mesh, MeshTrack::Grid, {0, 0, 0, 32, 32});
     for (const char* name : {"short", "index", "negative", "tiny", "indices", "absent"}) {
-        applyTo(mesh, MESH_IMPORT, {}, name);
+        applyTo(mesh, MeshTrack::ImportMesh, {}, name);
         EXPECT_EQ(mesh.positionCount, 4) << name;
         EXPECT_EQ(mesh.cornerCount, 6) << name;
     }
-    applyTo(mesh, MESH_IMPORT, {});  // no name
+    applyTo(mesh, MeshTrack::ImportMesh, {});  // no name
     EXPECT_EQ(mesh.cornerCount, 6);
 }

@@ -22,6 +22,11 @@ inline void applyTo(Mesh& mesh, uint8_t id, std::initializer_list<float> values,
     mesh.applyTrack(track);
 }
 
+inline void applyTo(Mesh& mesh, MeshTrack id, std::initializer_list<float> values, const char* name = nullptr)
+{
+    applyTo(mesh, static_cast<uint8_t>(id), values, name);
+}
+
 class MeshTest : public ::testing::Test {
 protected:
     ObjectRegistry registry;

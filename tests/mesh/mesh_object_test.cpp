@@ -40,12 +40,12 @@ TEST_F(MeshObjectTest, FreshMeshHasItsDefaults)
 TEST_F(MeshObjectTest, PlacementColoursRepeatAndRenderState)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_PLACEMENT, {32, 0, -64, 90, 0, 0, 0, 10, -10});
+    applyTo(mesh, MeshTrack::Placement, {32, 0, -64, 90, 0, 0, 0, 10, -10});
     expectVec3(mesh.position, 1.0f, 0.0f, -2.0f, 0.0f);
     expectVec3(mesh.rotation, 90.0f, 0.0f, 0.0f, 0.0f);
     expectVec3(mesh.scale, 1.0f, 2.0f, 0.0f, 0.0f);
 
-    applyTo(mesh, MESH_COLOURS, {255, 0, 51, 0, 255, 0, 127.5f, 127.5f, 127.5f, 64});
+    applyTo(mesh, MeshTrack::Colours, {255, 0, 51, 0, 255, 0, 127.5f, 127.5f, 127.5f, 64});
     EXPECT_FLOAT_EQ(mesh.material.ambient[0], 1.0f);
     EXPECT_FLOAT_EQ(mesh.material.ambient[2], 0.2f);
     EXPECT_FLOAT_EQ(mesh.material.diffuse[1], 1.0f);
@@ -53,19 +53,19 @@ TEST_F(MeshObjectTest, PlacementColoursRepeatAndRenderState)
     EXPECT_EQ(mesh.material.ambient[3] + mesh.material.diffuse[3] + mesh.material.specular[3], 3.0f);
     EXPECT_EQ(mesh.material.shininess, 64.0f);
 
-    applyTo(mesh, MESH_REPEAT, {3, 0, 0, 64, 0, -32, 10, 20, 30, -50});
+    applyTo(mesh, MeshTrack::Repeat, {3, 0, 0, 64, 0, -32, 10, 20, 30, -50});
     EXPECT_EQ(mesh.repeatCount, 3);
     expectVec3(mesh.repeatOffset, 2.0f, 0.0f, -1.0f, 0.0f);
     expectVec3(mesh.repeatRotation, 10.0f, 20.0f, 30.0f, 0.0f);
     EXPECT_EQ(mesh.repeatScale, 0.5f);
 
-    applyTo(mesh, MESH_RENDER_STATE, {1.9f, 0, 0, 0, 0, 0, 3.7f});
+    applyTo(mesh, MeshTrack::RenderState, {1.9f, 0, 0, 0, 0, 0, 3.7f});
     EXPECT_EQ(mesh.material.blendMode, 1);
     EXPECT_EQ(mesh.material.depthWrite, 0);
     EXPECT_EQ(mesh.buffers.cullMode, 3);
-    applyTo(mesh, MESH_RENDER_STATE, {0, 0, 0, 0.5f});
+    applyTo(mesh, MeshTrack::RenderState, {0, 0, 0, 0.5f});
     EXPECT_EQ(mesh.material.depthWrite, 1);
-    applyTo(mesh, MESH_RENDER_STATE, {0, 0, 0, -1});
+    applyTo(mesh, MeshTrack::RenderState, {0, 0, 0, -1});
     EXPECT_EQ(mesh.material.depthWrite, 0);
 }
 
@@ -74,13 +74,13 @@ TEST_F(MeshObjectTest, TexturesLookUpTheTextureSection)
     Texture& first = addTexture(4, 0);
     Texture& second = addTexture(4, 0);
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_TEXTURES, {1.7f, 0, 0, 0});
+    applyTo(mesh, MeshTrack::Textures, {1.7f, 0, 0, 0});
     EXPECT_EQ(mesh.texture0, &second);
     EXPECT_EQ(mesh.texture1, &first);
-    applyTo(mesh, MESH_TEXTURES, {-1, 0, 0, 99});
+    applyTo(mesh, MeshTrack::Textures, {-1, 0, 0, 99});
     EXPECT_EQ(mesh.texture0, nullptr);
     EXPECT_EQ(mesh.texture1, nullptr);
-    applyTo(mesh, MESH_TEXTURES, {-2, 0, 0, -3});
+    applyTo(mesh, MeshTrack::Textures, {-2, 0, 0, -3});
     EXPECT_EQ(mesh.texture0, glowTexture);
     EXPECT_EQ(mesh.texture1, nullptr);
 }
@@ -89,11 +89,11 @@ TEST_F(MeshObjectTest, ShareGeometryNamesAnotherMeshsBuffers)
 {
     Mesh& mesh = addMesh();
     Mesh& other = addMesh();
-    applyTo(mesh, MESH_SHARE_GEOMETRY, {1});
+    applyTo(mesh, MeshTrack::ShareGeometry, {1});
     EXPECT_EQ(mesh.sharedGeometry, &other.buffers);
-    applyTo(mesh, MESH_SHARE_GEOMETRY, {5});  // no mesh there: no change
+    applyTo(mesh, MeshTrack::ShareGeometry, {5});  // no mesh there: no change
     EXPECT_EQ(mesh.sharedGeometry, &other.buffers);
-    applyTo(mesh, MESH_SHARE_GEOMETRY, {0});  // itself: its own buffers
+    applyTo(mesh, MeshTrack::ShareGeometry, {0});  // itself: its own buffers
     EXPECT_EQ(mesh.sharedGeometry, &mesh.buffers);
 }
 
@@ -101,14 +101,14 @@ TEST_F(MeshObjectTest, ParentIgnoresItselfAndClearsOnAMissingIndex)
 {
     Mesh& child = addMesh();
     Mesh& parent = addMesh();
-    applyTo(child, MESH_PARENT, {1});
+    applyTo(child, MeshTrack::Parent, {1});
     EXPECT_EQ(child.parent, &parent);
-    applyTo(child, MESH_PARENT, {0});
+    applyTo(child, MeshTrack::Parent, {0});
     EXPECT_EQ(child.parent, &parent);
-    applyTo(child, MESH_PARENT, {-1});
+    applyTo(child, MeshTrack::Parent, {-1});
     EXPECT_EQ(child.parent, nullptr);
-    applyTo(child, MESH_PARENT, {1});
-    applyTo(child, MESH_PARENT, {40});
+    applyTo(child, MeshTrack::Parent, {1});
+    applyTo(child, MeshTrack::Parent, {40});
     EXPECT_EQ(child.parent, nullptr);
 }
 
@@ -117,19 +117,19 @@ TEST_F(MeshObjectTest, ParentLinkThatWouldCloseALoopIsRefused)
     Mesh& a = addMesh();
     Mesh& b = addMesh();
     Mesh& c = addMesh();
-    applyTo(a, MESH_PARENT, {1});  // a -> b
-    applyTo(b, MESH_PARENT, {2});  // b -> c
-    applyTo(c, MESH_PARENT, {0});  // c -> a would close a -> b -> c -> a
+    applyTo(a, MeshTrack::Parent, {1});  // a -> b
+    applyTo(b, MeshTrack::Parent, {2});  // b -> c
+    applyTo(c, MeshTrack::Parent, {0});  // c -> a would close a -> b -> c -> a
     EXPECT_EQ(c.parent, nullptr);
-    applyTo(b, MESH_PARENT, {0});  // b -> a would close a -> b -> a
+    applyTo(b, MeshTrack::Parent, {0});  // b -> a would close a -> b -> a
     EXPECT_EQ(b.parent, &c);
     // A refused link leaves an earlier, sound parent in place.
     Mesh& d = addMesh();
-    applyTo(c, MESH_PARENT, {3});
-    applyTo(c, MESH_PARENT, {1});
+    applyTo(c, MeshTrack::Parent, {3});
+    applyTo(c, MeshTrack::Parent, {1});
     EXPECT_EQ(c.parent, &d);
     // Re-parenting away from the chain is allowed.
-    applyTo(a, MESH_PARENT, {3});
+    applyTo(a, MeshTrack::Parent, {3});
     EXPECT_EQ(a.parent, &d);
 }
 
@@ -137,13 +137,13 @@ TEST_F(MeshObjectTest, IdsWithoutMeaningChangeNothing)
 {
     addTexture(4, 0xFFu);
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {1, 1, 0, 32, 32});
-    applyTo(mesh, MESH_PLACEMENT, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    applyTo(mesh, MeshTrack::Grid, {1, 1, 0, 32, 32});
+    applyTo(mesh, MeshTrack::Placement, {1, 2, 3, 4, 5, 6, 7, 8, 9});
     std::vector<uint8_t> before(sizeof(Mesh));
     std::memcpy(before.data(), static_cast<const void*>(&mesh), sizeof(Mesh));
     const std::vector<Vec3> positions(mesh.positions, mesh.positions + mesh.positionCount);
     for (int id = 0; id < 256; ++id) {
-        if (meshTrackName(static_cast<uint8_t>(id))) continue;
+        if (findTrackRow(meshTracks, static_cast<uint8_t>(id))) continue;
         applyTo(mesh, static_cast<uint8_t>(id), {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, "x");
     }
     EXPECT_EQ(std::memcmp(before.data(), static_cast<const void*>(&mesh), sizeof(Mesh)), 0);
@@ -155,12 +155,12 @@ TEST_F(MeshObjectTest, ClearContentKeepsLookAndPlacement)
     Texture& texture = addTexture(4, 0);
     Mesh& mesh = addMesh();
     Mesh& other = addMesh();
-    applyTo(mesh, MESH_SPHERE, {8, 8, 0, 32});
-    applyTo(mesh, MESH_TEXTURES, {0, 0, 0, -1});
-    applyTo(mesh, MESH_REPEAT, {4});
-    applyTo(mesh, MESH_PARENT, {1});
-    applyTo(mesh, MESH_SHARE_GEOMETRY, {1});
-    applyTo(mesh, MESH_PLACEMENT, {32});
+    applyTo(mesh, MeshTrack::Sphere, {8, 8, 0, 32});
+    applyTo(mesh, MeshTrack::Textures, {0, 0, 0, -1});
+    applyTo(mesh, MeshTrack::Repeat, {4});
+    applyTo(mesh, MeshTrack::Parent, {1});
+    applyTo(mesh, MeshTrack::ShareGeometry, {1});
+    applyTo(mesh, MeshTrack::Placement, {32});
     buildVertexArray(mesh);
     mesh.clearContent();
     EXPECT_EQ(mesh.positions, nullptr);
@@ -180,8 +180,8 @@ TEST_F(MeshObjectTest, WorkspaceCopiesTheGeometryBothWays)
 {
     Mesh& source = addMesh();
     Mesh& target = addMesh();
-    applyTo(source, MESH_TUBE, {6, 3, 0, 32, 0, 0, 32});
-    applyTo(source, MESH_NORMALS, {0});
+    applyTo(source, MeshTrack::Tube, {6, 3, 0, 32, 0, 0, 32});
+    applyTo(source, MeshTrack::Normals, {0});
     source.copyToWorkspace();
     target.copyFromWorkspace();
     ASSERT_EQ(target.positionCount, source.positionCount);
@@ -200,13 +200,6 @@ TEST_F(MeshObjectTest, WorkspaceCopiesTheGeometryBothWays)
 
 TEST(MeshKind, ProjectSourcesUseTheMeshTrackNames)
 {
-    const ObjectKind& kind = objectKind(SectionKind::Mesh);
-    EXPECT_EQ(kind.trackId("Sphere"), MESH_SPHERE);
-    EXPECT_EQ(kind.trackId("Displace"), MESH_DISPLACE);
-    EXPECT_STREQ(kind.trackName(MESH_MAP_TEXCOORDS), "MapTexcoords");
-    EXPECT_EQ(kind.trackName(26), nullptr);
-    EXPECT_EQ(kind.trackId("Bogus"), -1);
-
     ProjectObject* object = createObjectOfKind(SectionKind::Mesh);
     EXPECT_NE(dynamic_cast<Mesh*>(object), nullptr);
     object->destroy(DESTROY_FREE);
@@ -218,7 +211,7 @@ TEST(MeshKind, ProjectSourcesUseTheMeshTrackNames)
         << error;
     const ProjectBuilder::Object& mesh = project.objects().at(0);
     ASSERT_EQ(mesh.buildTracks.size(), 2u);
-    EXPECT_EQ(mesh.buildTracks[0].flags & TRACK_ID_MASK, uint32_t(MESH_TUBE));
-    EXPECT_EQ(mesh.buildTracks[1].flags & TRACK_ID_MASK, uint32_t(MESH_NORMALS));
-    EXPECT_EQ(mesh.paramTracks[0].flags & TRACK_ID_MASK, uint32_t(MESH_RENDER_STATE));
+    EXPECT_EQ(mesh.buildTracks[0].flags & TRACK_ID_MASK, uint32_t(MeshTrack::Tube));
+    EXPECT_EQ(mesh.buildTracks[1].flags & TRACK_ID_MASK, uint32_t(MeshTrack::Normals));
+    EXPECT_EQ(mesh.paramTracks[0].flags & TRACK_ID_MASK, uint32_t(MeshTrack::RenderState));
 }

@@ -73,8 +73,8 @@ using ObjTextTest = MeshTest;
 TEST_F(ObjTextTest, GridCellInCornerOrder)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_GRID, {0, 0, 0, 64, 32});
-    applyTo(mesh, MESH_NORMALS, {0});
+    applyTo(mesh, MeshTrack::Grid, {0, 0, 0, 64, 32});
+    applyTo(mesh, MeshTrack::Normals, {0});
     EXPECT_EQ(meshToObj(mesh),
               "v -1 -0.5 0\nv -1 0.5 0\nv 1 -0.5 0\nv 1 0.5 0\n"
               "vt 0 0\nvt 0 1\nvt 1 0\nvt 1 1\n"
@@ -87,10 +87,10 @@ TEST_F(ObjTextTest, GridCellInCornerOrder)
 TEST_F(ObjTextTest, NineDigitsReadBackToTheSameFloats)
 {
     Mesh& mesh = addMesh();
-    applyTo(mesh, MESH_SPHERE, {17, 11, 0, 41});
-    applyTo(mesh, MESH_TWIST, {2.5f});
-    applyTo(mesh, MESH_NORMALS, {1});
-    applyTo(mesh, MESH_MAP_TEXCOORDS, {33, -7, 0, 13, 71});
+    applyTo(mesh, MeshTrack::Sphere, {17, 11, 0, 41});
+    applyTo(mesh, MeshTrack::Twist, {2.5f});
+    applyTo(mesh, MeshTrack::Normals, {1});
+    applyTo(mesh, MeshTrack::MapTexcoords, {33, -7, 0, 13, 71});
     // Every number of the v, vt and vn lines, in file order, against the arrays.
     std::vector<float> expected;
     for (int32_t i = 0; i < mesh.positionCount; ++i)
@@ -120,13 +120,13 @@ TEST(DumpMeshes, WritesOneObjFilePerMeshAsTheShowBuildsThem)
     ProjectBuilder project;
     project.add(SectionKind::Texture).build(uint8_t(TextureOp::Fill), {0, 0, 200, 255});
     ProjectBuilder::Object& ball = project.add(SectionKind::Mesh);
-    ball.build(MESH_SPHERE, {12, 8, 0, 32});
-    ball.build(MESH_NORMALS, {1});
-    ball.build(MESH_DISPLACE, {0, 0, 0, 20});  // reads the texture: textures come first
+    ball.build(MeshTrack::Sphere, {12, 8, 0, 32});
+    ball.build(MeshTrack::Normals, {1});
+    ball.build(MeshTrack::Displace, {0, 0, 0, 20});  // reads the texture: textures come first
     project.add(SectionKind::Mesh);             // no geometry
     ProjectBuilder::Object& pipe = project.add(SectionKind::Mesh);
-    pipe.build(MESH_TUBE, {10, 3, 0, 16, 0, 0, 64});
-    pipe.build(MESH_NORMALS, {0});
+    pipe.build(MeshTrack::Tube, {10, 3, 0, 16, 0, 0, 64});
+    pipe.build(MeshTrack::Normals, {0});
     project.add(SectionKind::Scene);
 
     const std::filesystem::path work = std::filesystem::temp_directory_path() / ("mesh_dump_test_" + std::to_string(getpid()));

@@ -216,9 +216,9 @@ TEST_F(FrameTest, LinearFogDarkensTheFarMeshMoreThanTheNearOne)
     project.add(SectionKind::Light).during(0, 100).param(1, {255, 255, 255, 0, 0, 0, 0, 0, 0});
     for (float z : {-48.0f, -128.0f}) {  // 1.5 and 4 units ahead
         ProjectBuilder::Object& mesh = project.add(SectionKind::Mesh).during(0, 100);
-        mesh.build(MESH_SPHERE, {12, 12, 0, 8});
-        mesh.param(MESH_PLACEMENT, {z == -48.0f ? -16.0f : 32.0f, 0, z});
-        mesh.param(MESH_COLOURS, {255, 255, 255, 0, 0, 0, 0, 0, 0, 1});
+        mesh.build(MeshTrack::Sphere, {12, 12, 0, 8});
+        mesh.param(MeshTrack::Placement, {z == -48.0f ? -16.0f : 32.0f, 0, z});
+        mesh.param(MeshTrack::Colours, {255, 255, 255, 0, 0, 0, 0, 0, 0, 1});
     }
     load();
     frame();
@@ -302,9 +302,9 @@ TEST_F(FrameTest, BackgroundImageLiesBehindTheMeshes)
     s.param(id(SceneTrack::Background), {0, 255, 0, 0, 0, 0, 100, 100, 0, 255, 255, 255});
     project.add(SectionKind::Light).during(0, 100).param(1, {255, 255, 255});
     ProjectBuilder::Object& mesh = project.add(SectionKind::Mesh).during(0, 100);
-    mesh.build(MESH_SPHERE, {12, 12, 0, 16});
-    mesh.param(MESH_PLACEMENT, {0, 0, -96});
-    mesh.param(MESH_COLOURS, {255, 0, 0, 0, 0, 0, 0, 0, 0, 1});
+    mesh.build(MeshTrack::Sphere, {12, 12, 0, 16});
+    mesh.param(MeshTrack::Placement, {0, 0, -96});
+    mesh.param(MeshTrack::Colours, {255, 0, 0, 0, 0, 0, 0, 0, 0, 1});
     load();
     frame();
     const Pixel corner = readPixel(20, 20), middle = readPixel(320, 240);

@@ -80,13 +80,4 @@ TEST(Light, AppliesItselfToItsSlotUnderTheCurrentModelview)
     light.destroy(DESTROY_FREE);
 }
 
-TEST(LightKind, NamesItsTrackIds)
-{
-    const ObjectKind& kind = objectKind(SectionKind::Light);
-    EXPECT_STREQ(kind.trackName(0), "Position");
-    EXPECT_STREQ(kind.trackName(1), "Colours");
-    EXPECT_EQ(kind.trackName(2), nullptr);
-    EXPECT_EQ(kind.trackId("Colours"), 1);
-}
-
 }  // namespace

@@ -221,15 +221,4 @@ TEST_F(ParticleSystemTest, NegativeCountsHoldNoParticles)
     system.destroy(DESTROY_FREE);
 }
 
-TEST(ParticleKind, NamesItsTrackIds)
-{
-    const ObjectKind& kind = objectKind(SectionKind::ParticleSystem);
-    EXPECT_STREQ(kind.trackName(0), "Placement");
-    EXPECT_STREQ(kind.trackName(1), "Emission");
-    EXPECT_STREQ(kind.trackName(2), "Texture");
-    EXPECT_STREQ(kind.trackName(3), "Gravity");
-    EXPECT_EQ(kind.trackId("Gravity"), 3);
-    EXPECT_EQ(kind.trackName(4), nullptr);
-}
-
 }  // namespace

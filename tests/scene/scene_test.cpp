@@ -186,16 +186,6 @@ TEST(Scene, CaptionRingGlowAndUnknownTracksChangeNoField)
 
 TEST(SceneKind, NamesTheTrackIdsForProjectSources)
 {
-    const ObjectKind& kind = objectKind(SectionKind::Scene);
-    const char* names[] = {"Camera", "Fog", "Clear", "Fade", "ZoomGlow",
-                           "Overlay", "Background", "Viewport", "Caption", "RingGlow"};
-    for (uint8_t id = 0; id < 10; ++id) {
-        EXPECT_STREQ(kind.trackName(id), names[id]);
-        EXPECT_EQ(kind.trackId(names[id]), id);
-    }
-    EXPECT_EQ(kind.trackName(10), nullptr);
-    EXPECT_EQ(kind.trackId("Camra"), -1);
-
     ProjectBuilder project;
     std::string error;
     ASSERT_TRUE(parseProjectSource("scene s\n  param Camera 64 0 32 0 0 0 15\n  param Caption \"Hi\" 10 20\n",

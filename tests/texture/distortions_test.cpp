@@ -38,22 +38,22 @@ TEST_F(Distortions, PointSamplingOutsideFollowsTheEdgeMode)
 {
     const Image image = marked(16);
     const struct {
-        int mode;
+        EdgeMode mode;
         uint32_t atMinusOne, atSixteen;
     } cases[] = {
-        {EDGE_WRAP, markWord(15, 3), markWord(0, 3)},
-        {EDGE_CLAMP, markWord(0, 3), markWord(15, 3)},
-        {EDGE_MIRROR, markWord(1, 3), markWord(15, 3)},
-        {EDGE_TRANSPARENT, 0, 0},
+        {EdgeMode::Wrap, markWord(15, 3), markWord(0, 3)},
+        {EdgeMode::Clamp, markWord(0, 3), markWord(15, 3)},
+        {EdgeMode::Mirror, markWord(1, 3), markWord(15, 3)},
+        {EdgeMode::Transparent, 0, 0},
     };
     for (const auto& c : cases) {
-        generator.edgeMode = c.mode;
-        EXPECT_EQ(pointSample(image.pixels.data(), -0.5f, 3.0f), markWord(0, 3)) << c.mode;  // trunc gives 0
-        EXPECT_EQ(pointSample(image.pixels.data(), -1.0f, 3.0f), c.atMinusOne) << c.mode;
-        EXPECT_EQ(pointSample(image.pixels.data(), 16.0f, 3.9f), c.atSixteen) << c.mode;
-        EXPECT_EQ(pointSample(image.pixels.data(), 7.9f, 8.2f), markWord(7, 8)) << c.mode;
+        generator.edgeMode = static_cast<int32_t>(c.mode);
+        EXPECT_EQ(pointSample(image.pixels.data(), -0.5f, 3.0f), markWord(0, 3)) << int(c.mode);  // trunc gives 0
+        EXPECT_EQ(pointSample(image.pixels.data(), -1.0f, 3.0f), c.atMinusOne) << int(c.mode);
+        EXPECT_EQ(pointSample(image.pixels.data(), 16.0f, 3.9f), c.atSixteen) << int(c.mode);
+        EXPECT_EQ(pointSample(image.pixels.data(), 7.9f, 8.2f), markWord(7, 8)) << int(c.mode);
     }
-    generator.edgeMode = EDGE_MIRROR;
+    generator.edgeMode = static_cast<int32_t>(EdgeMode::Mirror);
     EXPECT_EQ(pointSample(image.pixels.data(), 3.0f, -17.0f), markWord(3, 14));  // 17 -> 31 - 17
     EXPECT_EQ(pointSample(image.pixels.data(), 40.0f, 3.0f), markWord(8, 3));    // 40 mod 32 = 8
     // Far away and not a number: still a pixel of the image, or black.

@@ -218,23 +218,13 @@ TEST_F(TextureObject, TheLoaderCreatesTexturesAndTextureAtFindsThem)
 
 TEST(TextureKind, ProjectSourcesNameStepsAfterTheOperatorTable)
 {
-    const ObjectKind& kind = objectKind(SectionKind::Texture);
-    EXPECT_EQ(kind.trackId("Fill"), 0);
-    EXPECT_EQ(kind.trackId("NormalMap"), 20);
-    EXPECT_EQ(kind.trackId("SetSize"), 22);
-    EXPECT_EQ(kind.trackId("fill"), -1);
-    EXPECT_STREQ(kind.trackName(11), "Twirl");
-    EXPECT_EQ(kind.trackName(23), nullptr);
-    for (int id = 0; id < TEXTURE_OPERATOR_COUNT; ++id)
-        EXPECT_EQ(kind.trackId(kind.trackName(static_cast<uint8_t>(id))), id);
-
     ProjectBuilder project;
     std::string error;
     ASSERT_TRUE(parseProjectSource("texture\n  build Fill 255 0 0 255 mode=3 smooth\n  build Load 2 mode=7\n",
                                    "t.proj", project, error))
         << error;
     const auto& steps = project.objects()[0].buildTracks;
-    EXPECT_EQ(steps[0].flags, TRACK_APPLY | STEP_SMOOTH | (3u << 8) | 0u);
+    EXPECT_EQ(steps[0].flags, TRACK_APPLY | STEP_SMOOTH.bits(1) | (3u << 8) | 0u);
     EXPECT_EQ(steps[0].value[0], 255.0f);
     EXPECT_EQ(steps[1].flags, TRACK_APPLY | (7u << 8) | 16u);
 

@@ -19,8 +19,8 @@ struct Step {
 
     Step(TextureOp op, std::initializer_list<float> values, uint32_t mode = 0, bool smooth = true, int edge = 0)
     {
-        track.flags = TRACK_APPLY | static_cast<uint32_t>(op) | (mode << STEP_COMBINE_SHIFT) |
-                      (smooth ? STEP_SMOOTH : 0u) | (static_cast<uint32_t>(edge) << STEP_EDGE_SHIFT);
+        track.flags = TRACK_APPLY | static_cast<uint32_t>(op) | STEP_BLEND_MODE.bits(mode) |
+                      STEP_SMOOTH.bits(smooth ? 1 : 0) | STEP_EDGE_MODE.bits(static_cast<uint32_t>(edge));
         int i = 0;
         for (float v : values) track.value[i++] = v;
     }
@@ -63,7 +63,7 @@ inline uint32_t argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a 
 inline AnimTrack& addStep(Texture& texture, TextureOp op, std::initializer_list<float> values, uint32_t mode = 0)
 {
     AnimTrack* track = texture.buildTracks.append(memNew<AnimTrack>());
-    track->flags = TRACK_APPLY | STEP_SMOOTH | static_cast<uint32_t>(op) | (mode << STEP_COMBINE_SHIFT);
+    track->flags = TRACK_APPLY | STEP_SMOOTH.bits(1) | static_cast<uint32_t>(op) | STEP_BLEND_MODE.bits(mode);
     int i = 0;
     for (float v : values) track->value[i++] = v;
     return *track;

@@ -1,0 +1,13 @@
+#include "core/timeline.h"
+
+namespace {
+
+void applyScene(Timeline& timeline, const AnimTrack& track) { timeline.sceneIndex = readWhole(track, TimelineScene::scene); }
+
+constexpr TrackRow rows[] = {
+    {0, "Scene", TrackRole::Param, handlerFor<Timeline, applyScene>, TimelineScene::values},
+};
+
+}  // namespace
+
+const TrackTable timelineTracks = {SectionKind::Timeline, "timeline", rows};
