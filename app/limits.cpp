@@ -7,6 +7,7 @@
 #include "core/numeric.h"
 #include "app/object_kinds.h"
 #include "mesh/mesh.h"
+#include "mesh/mesh_tracks.h"
 #include "scene/particle_system.h"
 #include "scene/scene.h"
 #include "texture/generator.h"
@@ -143,16 +144,16 @@ Geometry generatorGeometry(const AnimTrack& track, bool played)
 {
     const int64_t a = highestTrackInt(track, 0, played), b = highestTrackInt(track, 1, played);
     switch (track.id()) {
-    case MESH_GRID: {
+    case static_cast<uint8_t>(MeshTrack::Grid): {
         const int64_t nx = atLeast(a, 1), ny = atLeast(b, 1);
         return {times(plus(nx, 1), plus(ny, 1)), times(6, times(nx, ny))};
     }
-    case MESH_SPHERE: {
+    case static_cast<uint8_t>(MeshTrack::Sphere): {
         const int64_t around = atLeast(a, 3), bands = atLeast(b, 3);
         // Texture coordinates outnumber positions: (A + 2)(B + 2).
         return {times(plus(around, 2), plus(bands, 2)), times(6, times(plus(around, 1), plus(bands, 1)))};
     }
-    case MESH_TUBE: {
+    case static_cast<uint8_t>(MeshTrack::Tube): {
         const int64_t around = atLeast(a, 1), along = atLeast(b, 1);
         return {times(plus(around, 1), plus(along, 1)), times(6, times(around, along))};
     }
@@ -194,10 +195,10 @@ bool checkMesh(Checker& check, ProjectObject& object, Geometry& all, int64_t& te
     Geometry most;
     return forEachTrack(object, [&](const AnimTrack& track, bool played) {
         const uint8_t id = track.id();
-        if (id == MESH_REPEAT)
+        if (id == static_cast<uint8_t>(MeshTrack::Repeat))
             return check.within(track, highestTrackInt(track, 0, played), check.limits.repeatCount, "repeats");
-        if (id == MESH_TEXT3D) return check.within(track, ++textSteps, check.limits.text3DSteps, "3D text steps");
-        if (id != MESH_GRID && id != MESH_SPHERE && id != MESH_TUBE) return true;
+        if (id == static_cast<uint8_t>(MeshTrack::Text3D)) return check.within(track, ++textSteps, check.limits.text3DSteps, "3D text steps");
+        if (id != static_cast<uint8_t>(MeshTrack::Grid) && id != static_cast<uint8_t>(MeshTrack::Sphere) && id != static_cast<uint8_t>(MeshTrack::Tube)) return true;
         // A generator replaces the geometry: a mesh holds its largest shape.
         const Geometry g = generatorGeometry(track, played);
         if (!check.within(track, g.positions, check.limits.meshPositions, "positions in one mesh") ||

@@ -55,9 +55,11 @@ namespace MeshColours {
 inline constexpr TrackValue ambientRed{0, "ambientRed", ValueUnit::Colour255, 0, 255, 51};
 inline constexpr TrackValue ambientGreen{1, "ambientGreen", ValueUnit::Colour255, 0, 255, 51};
 inline constexpr TrackValue ambientBlue{2, "ambientBlue", ValueUnit::Colour255, 0, 255, 51};
-inline constexpr TrackValue diffuseRed{3, "diffuseRed", ValueUnit::Colour255, 0, 255, 217};
-inline constexpr TrackValue diffuseGreen{4, "diffuseGreen", ValueUnit::Colour255, 0, 255, 217};
-inline constexpr TrackValue diffuseBlue{5, "diffuseBlue", ValueUnit::Colour255, 0, 255, 217};
+// A negative diffuse colour lights the faces turned away from the light: a
+// body lit from inside glows.
+inline constexpr TrackValue diffuseRed{3, "diffuseRed", ValueUnit::Colour255, -255, 255, 217};
+inline constexpr TrackValue diffuseGreen{4, "diffuseGreen", ValueUnit::Colour255, -255, 255, 217};
+inline constexpr TrackValue diffuseBlue{5, "diffuseBlue", ValueUnit::Colour255, -255, 255, 217};
 inline constexpr TrackValue specularRed{6, "specularRed", ValueUnit::Colour255, 0, 255, 138};
 inline constexpr TrackValue specularGreen{7, "specularGreen", ValueUnit::Colour255, 0, 255, 138};
 inline constexpr TrackValue specularBlue{8, "specularBlue", ValueUnit::Colour255, 0, 255, 138};

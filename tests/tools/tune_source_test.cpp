@@ -89,7 +89,7 @@ TEST(TuneSource, LoaderReadsWhatWasWritten)
     const XmInstrument& lead = m->instruments[0];
     const XmSample& s = *lead.samples[0];
     EXPECT_EQ(s.length, 2048u);
-    EXPECT_EQ(s.loopMode, LOOP_FORWARD);
+    EXPECT_EQ(s.loopMode, LoopMode::Forward);
     EXPECT_EQ(s.loopStart, 1024u);
     EXPECT_EQ(s.loopLength, 1024u);
     EXPECT_EQ(s.volume, 40);
@@ -108,7 +108,7 @@ TEST(TuneSource, LoaderReadsWhatWasWritten)
     EXPECT_EQ(lead.panningType, ENVELOPE_ON | ENVELOPE_SUSTAIN);
     EXPECT_EQ(lead.fadeOut, 1400);  // the loader keeps twice the file's value
     const XmSample& hat = *m->instruments[1].samples[0];
-    EXPECT_EQ(hat.loopMode, LOOP_NONE);
+    EXPECT_EQ(hat.loopMode, LoopMode::None);
     EXPECT_EQ(hat.length, 8363u);  // one second by default
     EXPECT_EQ(hat.data[hat.length - 1], 0);  // the shape ends at zero
 
