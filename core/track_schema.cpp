@@ -1,5 +1,7 @@
 #include "core/track_schema.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr ModeName keyModes[] = {
@@ -10,7 +12,32 @@ constexpr ModeName keyModes[] = {
 
 constexpr ModeName noObject[] = {{-1, "none", "no object"}};
 
+constexpr const char* unitMeanings[] = {
+    "a number, used as it is",
+    "a whole number (the fraction is dropped)",
+    "on when above 0",
+    "one of the named modes",
+    "degrees",
+    "1/256 of a full turn",
+    "world units: 32 are one unit",
+    "1/256 of the texture edge",
+    "a colour channel, 0 to 255",
+    "a colour channel, 255 is full",
+    "a colour channel, 256 is full",
+    "percent",
+    "tenths",
+    "a scale: each unit adds 0.1 to 1",
+    "a scale: each unit adds 0.01 to 1",
+    "an object of the texture section, by index",
+    "an object of the mesh section, by index",
+    "an object of the scene section, by index",
+    "a store slot of the texture generator, 0 to 15",
+};
+static_assert(std::size(unitMeanings) == static_cast<size_t>(ValueUnit::StoreSlot) + 1, "one meaning per unit");
+
 }  // namespace
+
+const char* valueUnitMeaning(ValueUnit unit) { return unitMeanings[static_cast<size_t>(unit)]; }
 
 const ModeList keyModeNames = {"key mode", keyModes};
 const ModeList noObjectNames = {"index", noObject};

@@ -94,6 +94,8 @@ struct FlagField {
     constexpr uint32_t of(uint32_t flags) const { return (flags & mask()) >> shift; }
 };
 
+// Param and Layer tracks belong in an object's parameter tracks, Build and
+// Generator steps in its build tracks.
 enum class TrackRole : uint8_t {
     Param,      // a parameter, applied with its object's other parameter tracks
     Layer,      // a parameter the renderer draws straight from the track
@@ -127,6 +129,10 @@ void handlerFor(void* target, const AnimTrack& track)
 {
     Apply(*static_cast<Target*>(target), track);
 }
+
+// What a unit means, in a few words ("world units: 32 are one unit"), for
+// documents and messages.
+const char* valueUnitMeaning(ValueUnit unit);
 
 const TrackRow* findTrackRow(const TrackTable& table, uint8_t id);
 const TrackRow* findTrackRow(const TrackTable& table, std::string_view name);

@@ -148,8 +148,8 @@ inline constexpr TrackValue values[] = {x, y, z, rotateX, rotateY, rotateZ, scal
 }  // namespace MeshTransformVertices
 
 namespace MeshNormals {
-inline constexpr TrackValue smooth{0, "smooth", ValueUnit::Flag, 0, 1, 1};  // else flat
-inline constexpr TrackValue values[] = {smooth};
+inline constexpr TrackValue smoothed{0, "smoothed", ValueUnit::Flag, 0, 1, 1};  // else flat
+inline constexpr TrackValue values[] = {smoothed};
 }  // namespace MeshNormals
 
 namespace MeshTwist {

@@ -83,7 +83,7 @@ void sumSmoothNormals(const Mesh& mesh, const Vec3* faceNormals, Vec3* out)
 
 void computeNormals(Mesh& mesh, const AnimTrack& track)
 {
-    const bool smooth = readFlag(track, MeshNormals::smooth);
+    const bool smooth = readFlag(track, MeshNormals::smoothed);
     const int32_t triangles = mesh.cornerCount / 3;
     Vec3* faceNormals = static_cast<Vec3*>(memAlloc(sizeof(Vec3) * size_t(triangles)));
     for (int32_t t = 0; t < triangles; ++t) faceNormals[t] = faceNormal(mesh, t);

@@ -28,7 +28,7 @@ int64_t framesToBoundary(const MixVoice& voice)
 {
     const XmSample& sample = *voice.sample;
     const int64_t step = voice.step ? static_cast<int64_t>(voice.step) : ZERO_STEP_STAND_IN;
-    if (voice.direction == BACKWARD) {
+    if (voice.direction == Direction::Backward) {
         const int64_t distance = voice.position - fixedFrames(sample.loopStart);
         if (distance < 0) return 0;
         return distance / step + 1;
@@ -48,11 +48,11 @@ void handleBoundary(MixVoice& voice)
     const int64_t loopEnd = loopStart + loopLength;
     int64_t position = voice.position;
     switch (sample.loopMode) {
-    case LOOP_FORWARD:
+    case LoopMode::Forward:
         // Back by whole loop lengths until inside the loop.
         if (position >= loopEnd) position = loopStart + (position - loopStart) % loopLength;
         break;
-    case LOOP_PING_PONG: {
+    case LoopMode::PingPong: {
         // Mirrored about the edge less half a fraction unit, so that an edge
         // value is not played twice; a run past both edges folds again.
         // Two reflections make a shift by twice the loop, so a far overshoot
@@ -62,11 +62,11 @@ void handleBoundary(MixVoice& voice)
             if (position >= loopEnd) {
                 position -= (position - loopEnd) / roundTrip * roundTrip;
                 position = 2 * loopEnd - 1 - position;
-                voice.direction = BACKWARD;
+                voice.direction = Direction::Backward;
             } else if (position < loopStart) {
                 position += (loopStart - position - 1) / roundTrip * roundTrip;
                 position = 2 * loopStart - 1 - position;
-                voice.direction = FORWARD;
+                voice.direction = Direction::Forward;
             } else {
                 break;
             }
@@ -282,7 +282,7 @@ void mixVoice(MixVoice& voice, float* out, int32_t frames)
             atBoundary = false;
         }
 
-        const int64_t step = voice.direction == BACKWARD ? -static_cast<int64_t>(voice.step)
+        const int64_t step = voice.direction == Direction::Backward ? -static_cast<int64_t>(voice.step)
                                                          : static_cast<int64_t>(voice.step);
         int64_t position = voice.position;
         if (ramping) {

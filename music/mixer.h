@@ -18,7 +18,7 @@ constexpr int32_t VOICE_COUNT = 256;
 // 32.32 fixed point: integer part in the high 32 bits.
 constexpr int64_t FIXED_ONE = int64_t(1) << 32;
 
-enum Direction : int32_t { FORWARD = 1, BACKWARD = 2 };
+enum class Direction : int32_t { Forward = 1, Backward = 2 };
 
 struct MixVoice {
     int32_t index;
@@ -28,7 +28,7 @@ struct MixVoice {
     int32_t targetFirst, targetSecond;  // gains 0..255 for the frame's first and second value
     int64_t position;  // 32.32
     uint64_t step;     // 32.32 advance per output frame
-    int32_t direction;
+    Direction direction;
     int32_t lastFirst, lastSecond;
     int32_t currentFirst, currentSecond;  // gains x 256
     float rampIncFirst, rampIncSecond;

@@ -61,10 +61,10 @@ void* resourceSeek(void* handle, int32_t offset, int32_t origin)
 {
     auto* file = static_cast<ResourceFile*>(handle);
     int64_t position = file->position;
-    switch (static_cast<int8_t>(origin & 0xFF)) {
-    case SEEK_FROM_START: position = offset; break;
-    case SEEK_FROM_CURRENT: position += offset; break;
-    case SEEK_FROM_END: position = static_cast<int64_t>(file->size) + offset; break;
+    switch (static_cast<SeekOrigin>(static_cast<int8_t>(origin & 0xFF))) {
+    case SeekOrigin::FromStart: position = offset; break;
+    case SeekOrigin::FromCurrent: position += offset; break;
+    case SeekOrigin::FromEnd: position = static_cast<int64_t>(file->size) + offset; break;
     default: break;
     }
     if (position > file->size) position = file->size;
@@ -109,9 +109,9 @@ int32_t streamRead(void* buffer, int32_t count, ModuleStream* stream)
     return callbacks.read(buffer, count, stream->handle);
 }
 
-void streamSeek(ModuleStream* stream, int32_t offset, int32_t origin)
+void streamSeek(ModuleStream* stream, int32_t offset, SeekOrigin origin)
 {
-    if (stream && callbacks.seek) callbacks.seek(stream->handle, offset, origin);
+    if (stream && callbacks.seek) callbacks.seek(stream->handle, offset, static_cast<int32_t>(origin));
 }
 
 int32_t streamTell(ModuleStream* stream)

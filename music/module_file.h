@@ -20,7 +20,9 @@ struct FileCallbacks {
     FileTell tell = nullptr;
 };
 
-enum SeekOrigin : int32_t { SEEK_FROM_START = 0, SEEK_FROM_CURRENT = 1, SEEK_FROM_END = 2 };
+// Where a seek counts from; the seek callback takes it as the low byte of
+// its origin argument.
+enum class SeekOrigin : int8_t { FromStart = 0, FromCurrent = 1, FromEnd = 2 };
 
 // Stores all five when all are non-null; otherwise clears all five.
 void setFileCallbacks(FileOpen open, FileClose close, FileRead read, FileSeek seek, FileTell tell);
@@ -59,5 +61,5 @@ struct ModuleStream {
 ModuleStream* openModuleStream(const char* name, int32_t reserved0, int32_t reserved1);
 void closeModuleStream(ModuleStream* stream);
 int32_t streamRead(void* buffer, int32_t count, ModuleStream* stream);
-void streamSeek(ModuleStream* stream, int32_t offset, int32_t origin);
+void streamSeek(ModuleStream* stream, int32_t offset, SeekOrigin origin);
 int32_t streamTell(ModuleStream* stream);

@@ -313,7 +313,7 @@ void updateVoice(XmChannel& channel, XmSample* sample, XmModule* module)
         }
         voice->sample = sample;
         voice->position = 0;
-        voice->direction = FORWARD;
+        voice->direction = Direction::Forward;
         voice->currentFirst = 0;
         voice->currentSecond = 0;
         voice->rampFramesLeft = 0;

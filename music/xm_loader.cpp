@@ -56,15 +56,15 @@ struct Reader {
     void seek(int64_t position)
     {
         // Beyond int32 the stream would wrap; past the end it stops at the end.
-        streamSeek(stream, static_cast<int32_t>(std::clamp<int64_t>(position, 0, INT32_MAX)), SEEK_FROM_START);
+        streamSeek(stream, static_cast<int32_t>(std::clamp<int64_t>(position, 0, INT32_MAX)), SeekOrigin::FromStart);
     }
-    void skip(int32_t count) { streamSeek(stream, count, SEEK_FROM_CURRENT); }
+    void skip(int32_t count) { streamSeek(stream, count, SeekOrigin::FromCurrent); }
     int32_t size()
     {
         const int32_t here = tell();
-        streamSeek(stream, 0, SEEK_FROM_END);
+        streamSeek(stream, 0, SeekOrigin::FromEnd);
         const int32_t end = tell();
-        streamSeek(stream, here, SEEK_FROM_START);
+        streamSeek(stream, here, SeekOrigin::FromStart);
         return end;
     }
 };
@@ -147,8 +147,8 @@ void settleEnvelope(EnvelopePoint* points, uint8_t& pointCount, uint8_t& type, u
 // Loop points that run past the sample's data are brought inside it.
 void settleLoop(XmSample& sample)
 {
-    if (sample.loopMode == LOOP_NONE || sample.loopStart >= sample.length || sample.loopLength == 0) {
-        sample.loopMode = LOOP_NONE;
+    if (sample.loopMode == LoopMode::None || sample.loopStart >= sample.length || sample.loopLength == 0) {
+        sample.loopMode = LoopMode::None;
         sample.loopStart = 0;
         sample.loopLength = sample.length;
         return;
@@ -198,9 +198,9 @@ bool readSampleData(XmModule& module, Reader& in, XmSample& sample, int32_t inst
     }
     // The value past the loop's end, read by interpolation at the edge.
     const uint32_t loopEnd = sample.loopStart + sample.loopLength;
-    if (sample.loopMode == LOOP_PING_PONG)
+    if (sample.loopMode == LoopMode::PingPong)
         data[loopEnd] = data[loopEnd - 1];
-    else if (sample.loopMode == LOOP_FORWARD)
+    else if (sample.loopMode == LoopMode::Forward)
         data[loopEnd] = data[sample.loopStart];
     return true;
 }
@@ -212,13 +212,13 @@ void readSampleHeader(Reader& in, XmSample& sample)
     sample.loopLength = in.u32();
     sample.volume = std::min<uint8_t>(in.u8(), 64);
     sample.finetune = static_cast<int8_t>(in.u8());
-    sample.loopMode = LOOP_NONE;
+    sample.loopMode = LoopMode::None;
     sample.bits = 8;
     const uint8_t type = in.u8();
-    if (type & 0x01) sample.loopMode = LOOP_FORWARD;
-    if (type & 0x02) sample.loopMode = LOOP_PING_PONG;
+    if (type & 0x01) sample.loopMode = LoopMode::Forward;
+    if (type & 0x02) sample.loopMode = LoopMode::PingPong;
     if (type & 0x10) sample.bits = 16;
-    if (sample.loopMode == LOOP_NONE) {
+    if (sample.loopMode == LoopMode::None) {
         sample.loopStart = 0;
         sample.loopLength = sample.length;
     }
@@ -230,7 +230,7 @@ void readSampleHeader(Reader& in, XmSample& sample)
     if (sample.loopLength == 0) {
         sample.loopStart = 0;
         sample.loopLength = sample.length;
-        sample.loopMode = LOOP_NONE;
+        sample.loopMode = LoopMode::None;
     }
     sample.panning = in.u8();
     sample.relativeNote = static_cast<int8_t>(in.u8());

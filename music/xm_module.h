@@ -21,7 +21,7 @@ struct XmPattern {
     PatternCell* cells;  // rows x channelCount, channel fastest
 };
 
-enum LoopMode : uint8_t { LOOP_NONE = 1, LOOP_FORWARD = 2, LOOP_PING_PONG = 4 };
+enum class LoopMode : uint8_t { None = 1, Forward = 2, PingPong = 4 };
 
 struct XmSample {
     int16_t* data;  // length + 8 values, the extra ones zero (but for the loop guard)
@@ -32,7 +32,7 @@ struct XmSample {
     int8_t finetune;
     int32_t panning;  // 0..255
     uint8_t bits;     // 16 once loaded
-    uint8_t loopMode;
+    LoopMode loopMode;
     int8_t relativeNote;
 };
 

@@ -70,17 +70,17 @@ void applyMaterial(const MeshMaterial& material)
     glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
     glMaterialfv(GL_FRONT, GL_SHININESS, &material.shininess);
     glDepthMask(material.depthWrite ? GL_TRUE : GL_FALSE);
-    switch (material.blendMode) {
-    case 0:
+    switch (static_cast<MaterialBlend>(material.blendMode)) {
+    case MaterialBlend::Opaque:
         glDisable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
         break;
-    case 1:
+    case MaterialBlend::AlphaTest:
         glDisable(GL_BLEND);
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.0f);
         break;
-    case 2:
+    case MaterialBlend::AlphaBlend:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.0f);
@@ -118,7 +118,7 @@ void drawMeshes()
             if (!active(*object)) continue;
             Mesh* mesh = static_cast<Mesh*>(object);
             const MeshSortEntry entry{mesh, distanceBetween(currentScene->eye, mesh->position)};
-            if (mesh->material.blendMode == 0) opaque[opaqueCount++] = entry;
+            if (mesh->material.blendMode == static_cast<int32_t>(MaterialBlend::Opaque)) opaque[opaqueCount++] = entry;
             else seeThrough[seeThroughCount++] = entry;
         }
         sortMeshEntries(opaque, opaqueCount, true);

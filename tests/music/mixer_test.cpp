@@ -13,7 +13,7 @@ struct TestSample {
     std::vector<int16_t> values;
     XmSample sample{};
 
-    TestSample(std::vector<int16_t> data, uint8_t loopMode, uint32_t loopStart, uint32_t loopLength)
+    TestSample(std::vector<int16_t> data, LoopMode loopMode, uint32_t loopStart, uint32_t loopLength)
         : values(std::move(data))
     {
         const size_t length = values.size();
@@ -25,8 +25,8 @@ struct TestSample {
         sample.loopLength = loopLength;
         sample.bits = 16;
         const uint32_t end = loopStart + loopLength;
-        if (loopMode == LOOP_PING_PONG) values[end] = values[end - 1];
-        if (loopMode == LOOP_FORWARD) values[end] = values[loopStart];
+        if (loopMode == LoopMode::PingPong) values[end] = values[end - 1];
+        if (loopMode == LoopMode::Forward) values[end] = values[loopStart];
     }
 };
 
@@ -35,7 +35,7 @@ MixVoice voiceOn(XmSample& sample, double step, int32_t first, int32_t second)
     MixVoice voice{};
     voice.sample = &sample;
     voice.step = static_cast<uint64_t>(step * 4294967296.0);
-    voice.direction = FORWARD;
+    voice.direction = Direction::Forward;
     voice.targetFirst = first;
     voice.targetSecond = second;
     voice.currentFirst = first * 256;  // already at its gains: no ramp
@@ -61,7 +61,7 @@ TEST(MixerConstants, AtTheMixRate)
 
 TEST(Mixer, InterpolatesBetweenValues)
 {
-    TestSample s({0, 1000, 3000, 3000}, LOOP_NONE, 0, 4);
+    TestSample s({0, 1000, 3000, 3000}, LoopMode::None, 0, 4);
     MixVoice voice = voiceOn(s.sample, 0.25, 255, 255);
     const std::vector<float> out = mix(voice, 8);
     const float expected[8] = {0, 250, 500, 750, 1000, 1500, 2000, 2500};
@@ -73,7 +73,7 @@ TEST(Mixer, InterpolatesBetweenValues)
 
 TEST(Mixer, PanningSendsEachTargetToItsOwnSide)
 {
-    TestSample s(std::vector<int16_t>(64, 1000), LOOP_FORWARD, 0, 64);
+    TestSample s(std::vector<int16_t>(64, 1000), LoopMode::Forward, 0, 64);
     MixVoice first = voiceOn(s.sample, 1.0, 255, 0);
     std::vector<float> out = mix(first, 100);
     for (int k = 0; k < 100; ++k) {
@@ -88,7 +88,7 @@ TEST(Mixer, PanningSendsEachTargetToItsOwnSide)
 
 TEST(Mixer, NewVoiceFadesInOverTheRamp)
 {
-    TestSample s(std::vector<int16_t>(64, 1000), LOOP_FORWARD, 0, 64);
+    TestSample s(std::vector<int16_t>(64, 1000), LoopMode::Forward, 0, 64);
     MixVoice voice = voiceOn(s.sample, 1.0, 255, 0);
     voice.currentFirst = voice.currentSecond = 0;  // a fresh note starts at gain 0
     const std::vector<float> out = mix(voice, 300);
@@ -105,7 +105,7 @@ TEST(Mixer, NewVoiceFadesInOverTheRamp)
 
 TEST(Mixer, RampCarriesOverRunsAndFadesOut)
 {
-    TestSample s(std::vector<int16_t>(64, -2000), LOOP_FORWARD, 0, 64);
+    TestSample s(std::vector<int16_t>(64, -2000), LoopMode::Forward, 0, 64);
     MixVoice voice = voiceOn(s.sample, 1.0, 0, 0);
     voice.currentFirst = voice.currentSecond = 255 * 256;  // targets dropped to 0: fade out
     std::vector<float> out = mix(voice, 50);
@@ -124,7 +124,7 @@ TEST(Mixer, ForwardLoopReturnsToItsStart)
 {
     std::vector<int16_t> ramp;
     for (int i = 0; i < 10; ++i) ramp.push_back(static_cast<int16_t>(i * 100));
-    TestSample s(ramp, LOOP_FORWARD, 4, 4);
+    TestSample s(ramp, LoopMode::Forward, 4, 4);
     MixVoice voice = voiceOn(s.sample, 1.0, 255, 255);
     const std::vector<float> out = mix(voice, 16);
     const float expected[16] = {0, 100, 200, 300, 400, 500, 600, 700, 400, 500, 600, 700, 400, 500, 600, 700};
@@ -135,21 +135,21 @@ TEST(Mixer, PingPongLoopTurnsAtBothEnds)
 {
     std::vector<int16_t> ramp;
     for (int i = 0; i < 10; ++i) ramp.push_back(static_cast<int16_t>(i * 100));
-    TestSample s(ramp, LOOP_PING_PONG, 2, 4);  // plays 2..5
+    TestSample s(ramp, LoopMode::PingPong, 2, 4);  // plays 2..5
     MixVoice voice = voiceOn(s.sample, 1.0, 255, 255);
     const std::vector<float> out = mix(voice, 19);
     // Mirrored a hair inside each edge, so the edge values come twice over
     // interpolation and the way back runs a fraction below the way out.
     const float expected[19] = {0, 100, 200, 300, 400, 500, 500, 500, 400, 300, 200, 300, 400, 500, 500, 500, 400, 300, 200};
     for (int k = 0; k < 19; ++k) EXPECT_NEAR(out[2 * k], expected[k], 0.01f) << k;
-    EXPECT_EQ(voice.direction, FORWARD);
+    EXPECT_EQ(voice.direction, Direction::Forward);
 }
 
 TEST(Mixer, OvershootIsMirroredBackIntoTheLoop)
 {
     std::vector<int16_t> ramp;
     for (int i = 0; i < 10; ++i) ramp.push_back(static_cast<int16_t>(i * 100));
-    TestSample s(ramp, LOOP_PING_PONG, 2, 4);
+    TestSample s(ramp, LoopMode::PingPong, 2, 4);
     for (double step : {3.0, 11.0, 1000.5}) {
         MixVoice voice = voiceOn(s.sample, step, 255, 255);
         for (int k = 0; k < 50; ++k) {
@@ -161,7 +161,7 @@ TEST(Mixer, OvershootIsMirroredBackIntoTheLoop)
             EXPECT_LE(out[0], 500.0f);
         }
     }
-    TestSample forward(ramp, LOOP_FORWARD, 2, 4);
+    TestSample forward(ramp, LoopMode::Forward, 2, 4);
     MixVoice voice = voiceOn(forward.sample, 13.25, 255, 255);
     mix(voice, 1);
     EXPECT_EQ(voice.position, static_cast<int64_t>(5.25 * 4294967296.0));  // 13.25 - 2 x 4
@@ -169,7 +169,7 @@ TEST(Mixer, OvershootIsMirroredBackIntoTheLoop)
 
 TEST(Mixer, SampleWithoutLoopStopsAndFreesItsVoice)
 {
-    TestSample s(std::vector<int16_t>(100, 500), LOOP_NONE, 0, 100);
+    TestSample s(std::vector<int16_t>(100, 500), LoopMode::None, 0, 100);
     MixVoice voice = voiceOn(s.sample, 1.0, 255, 255);
     const std::vector<float> out = mix(voice, CHUNK_FRAMES);
     EXPECT_FLOAT_EQ(out[2 * 99], 500.0f);
@@ -185,7 +185,7 @@ TEST(Mixer, SampleWithoutLoopStopsAndFreesItsVoice)
 
 TEST(Mixer, VoicesAddUpAndOnlyTheGivenOnesPlay)
 {
-    TestSample s(std::vector<int16_t>(64, 1000), LOOP_FORWARD, 0, 64);
+    TestSample s(std::vector<int16_t>(64, 1000), LoopMode::Forward, 0, 64);
     MixVoice voices[3] = {voiceOn(s.sample, 1.0, 255, 255), voiceOn(s.sample, 1.0, 255, 255),
                           voiceOn(s.sample, 1.0, 255, 255)};
     std::vector<float> buffer(20, 0.0f);
@@ -203,7 +203,7 @@ TEST(Mixer, LongRunsSumLikeSingleFrames)
 {
     std::vector<int16_t> values;
     for (int i = 0; i < 300; ++i) values.push_back(static_cast<int16_t>(12000.0 * std::sin(i * 0.37) + 80 * (i % 7)));
-    TestSample s(values, LOOP_PING_PONG, 40, 200);
+    TestSample s(values, LoopMode::PingPong, 40, 200);
     // Steady gains: one long call against calls of a frame each, through
     // both ping-pong turns.
     MixVoice whole = voiceOn(s.sample, 1.37912, 201, 77);

@@ -44,30 +44,30 @@ TEST_F(ResourceFileTest, ReadPastTheEndIsCutToWhatIsLeft)
 {
     uint8_t buffer[64];
     std::memset(buffer, 0xEE, sizeof buffer);
-    resourceSeek(file, 7, SEEK_FROM_START);
+    resourceSeek(file, 7, int32_t(SeekOrigin::FromStart));
     EXPECT_EQ(resourceRead(buffer, 50, file), 3);
     EXPECT_EQ(buffer[0], 8);
     EXPECT_EQ(buffer[2], 10);
     EXPECT_EQ(buffer[3], 0xEE);  // nothing beyond the data is copied
     // A count so large that position + count would wrap a 32-bit sum.
-    resourceSeek(file, 5, SEEK_FROM_START);
+    resourceSeek(file, 5, int32_t(SeekOrigin::FromStart));
     EXPECT_EQ(resourceRead(buffer, INT32_MAX, file), 5);
     EXPECT_EQ(resourceRead(buffer, -4, file), 0);
 }
 
 TEST_F(ResourceFileTest, SeeksFromEachOriginAndStopsAtTheEnds)
 {
-    resourceSeek(file, 3, SEEK_FROM_START);
+    resourceSeek(file, 3, int32_t(SeekOrigin::FromStart));
     EXPECT_EQ(resourceTell(file), 3);
-    resourceSeek(file, 2, SEEK_FROM_CURRENT);
+    resourceSeek(file, 2, int32_t(SeekOrigin::FromCurrent));
     EXPECT_EQ(resourceTell(file), 5);
-    resourceSeek(file, -4, SEEK_FROM_END);
+    resourceSeek(file, -4, int32_t(SeekOrigin::FromEnd));
     EXPECT_EQ(resourceTell(file), 6);
     uint8_t value = 0;
     resourceRead(&value, 1, file);
     EXPECT_EQ(value, 7);
 
-    resourceSeek(file, 100, SEEK_FROM_START);
+    resourceSeek(file, 100, int32_t(SeekOrigin::FromStart));
     EXPECT_EQ(resourceTell(file), 10);  // past the end: held at the end
     resourceSeek(file, 3, 7);
     EXPECT_EQ(resourceTell(file), 10);  // an unknown origin changes nothing
@@ -75,7 +75,7 @@ TEST_F(ResourceFileTest, SeeksFromEachOriginAndStopsAtTheEnds)
     resourceSeek(file, 2, 0x100);
     EXPECT_EQ(resourceTell(file), 2);
     // Before the start would make the next read copy from before the data.
-    resourceSeek(file, -20, SEEK_FROM_CURRENT);
+    resourceSeek(file, -20, int32_t(SeekOrigin::FromCurrent));
     EXPECT_EQ(resourceTell(file), 0);
     EXPECT_EQ(resourceRead(&value, 1, file), 1);
     EXPECT_EQ(value, 1);
@@ -98,7 +98,7 @@ TEST(ResourceFile, WithoutModuleBytesEveryReadIsEmpty)
     ASSERT_NE(file, nullptr);
     uint8_t buffer[4];
     EXPECT_EQ(resourceRead(buffer, 4, file), 0);
-    resourceSeek(file, 0, SEEK_FROM_END);
+    resourceSeek(file, 0, int32_t(SeekOrigin::FromEnd));
     EXPECT_EQ(resourceTell(file), 0);
     resourceClose(file);
 }
@@ -126,7 +126,7 @@ TEST(ModuleStream, GoesThroughTheCallbacksAndToleratesNull)
     ModuleStream* stream = openModuleStream("Tarnevoxin.xm", 0, 0);
     ASSERT_NE(stream, nullptr);
     uint8_t value = 0;
-    streamSeek(stream, 2, SEEK_FROM_START);
+    streamSeek(stream, 2, SeekOrigin::FromStart);
     EXPECT_EQ(streamRead(&value, 1, stream), 1);
     EXPECT_EQ(value, 7);
     EXPECT_EQ(streamTell(stream), 3);
@@ -134,7 +134,7 @@ TEST(ModuleStream, GoesThroughTheCallbacksAndToleratesNull)
 
     EXPECT_EQ(streamRead(&value, 1, nullptr), 0);
     EXPECT_EQ(streamTell(nullptr), 0);
-    streamSeek(nullptr, 1, SEEK_FROM_START);
+    streamSeek(nullptr, 1, SeekOrigin::FromStart);
     closeModuleStream(nullptr);
 
     setFileCallbacks(failingOpen, resourceClose, resourceRead, resourceSeek, resourceTell);

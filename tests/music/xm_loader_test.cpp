@@ -137,17 +137,17 @@ TEST(XmLoader, SixteenBitSamplesAndLoops)
     EXPECT_EQ(forward.length, 100u);
     EXPECT_EQ(forward.loopStart, 20u);
     EXPECT_EQ(forward.loopLength, 50u);
-    EXPECT_EQ(forward.loopMode, LOOP_FORWARD);
+    EXPECT_EQ(forward.loopMode, LoopMode::Forward);
     EXPECT_EQ(forward.data[99], 490);
     EXPECT_EQ(forward.data[70], forward.data[20]);  // guard: the loop's start follows its end
 
     const XmSample& mirrored = *loaded.module->instruments[1].samples[0];
-    EXPECT_EQ(mirrored.loopMode, LOOP_PING_PONG);
+    EXPECT_EQ(mirrored.loopMode, LoopMode::PingPong);
     EXPECT_EQ(mirrored.data[70], mirrored.data[69]);  // guard: the end repeats
 
     // A loop of length 0 is no loop over the whole sample.
     const XmSample& unlooped = *loaded.module->instruments[2].samples[0];
-    EXPECT_EQ(unlooped.loopMode, LOOP_NONE);
+    EXPECT_EQ(unlooped.loopMode, LoopMode::None);
     EXPECT_EQ(unlooped.loopStart, 0u);
     EXPECT_EQ(unlooped.loopLength, 100u);
     EXPECT_EQ(unlooped.data[100], 0);  // zero padding after the data
@@ -303,7 +303,7 @@ TEST(XmLoaderUntrusted, SampleLengthsAreCutToTheData)
     late.addInstrument(past);
     LoadedModule lateLoop(late);
     ASSERT_NE(lateLoop.module, nullptr);
-    EXPECT_EQ(lateLoop.module->instruments[0].samples[0]->loopMode, LOOP_NONE);
+    EXPECT_EQ(lateLoop.module->instruments[0].samples[0]->loopMode, LoopMode::None);
     EXPECT_EQ(lateLoop.module->instruments[0].samples[0]->loopLength, 3u);
 }
 
