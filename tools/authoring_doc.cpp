@@ -8,32 +8,6 @@
 
 namespace {
 
-const char* unitText(ValueUnit unit)
-{
-    switch (unit) {
-    case ValueUnit::Number: return "number";
-    case ValueUnit::Integer: return "whole number";
-    case ValueUnit::Flag: return "on above 0";
-    case ValueUnit::Mode: return "mode";
-    case ValueUnit::Degrees: return "degrees";
-    case ValueUnit::TurnSteps: return "1/256 turns";
-    case ValueUnit::WorldUnits: return "world units (32 = 1)";
-    case ValueUnit::EdgeUnits: return "1/256 of the edge";
-    case ValueUnit::ColourByte: return "colour byte";
-    case ValueUnit::Colour255: return "colour (255 = full)";
-    case ValueUnit::Colour256: return "colour (256 = full)";
-    case ValueUnit::Percent: return "percent";
-    case ValueUnit::Tenths: return "tenths";
-    case ValueUnit::TenthScale: return "scale: 1 + value/10";
-    case ValueUnit::RelativeScale: return "scale: (value + 100)/100";
-    case ValueUnit::TextureIndex: return "texture";
-    case ValueUnit::MeshIndex: return "mesh";
-    case ValueUnit::SceneIndex: return "scene";
-    case ValueUnit::StoreSlot: return "store slot";
-    }
-    return "";
-}
-
 const char* roleText(TrackRole role)
 {
     switch (role) {
@@ -75,7 +49,7 @@ std::string trackTablesMarkdown()
             if (row.values.empty() && row.fields.empty())
                 out += head + " | " + (row.readsName ? "the track's \"name\"" : "none") + " | | | | | |\n";
             for (const TrackValue& v : row.values) {
-                out += head + " | `" + v.name + "` | " + std::to_string(v.slot) + " | " + unitText(v.unit) + " | " +
+                out += head + " | `" + v.name + "` | " + std::to_string(v.slot) + " | " + valueUnitMeaning(v.unit) + " | " +
                        floatText(v.minimum) + " to " + floatText(v.maximum) + " | " + floatText(v.defaultValue) +
                        " | " + modeNames(v.names) + " |\n";
                 addList(lists, v.names);

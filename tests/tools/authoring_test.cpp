@@ -252,7 +252,7 @@ TEST(NamedForm, NamesGiveTheSameBytesAsPositions)
         {"texture\n  build Fill colour=#10203040 mode=add edge=mirror filtered=0",
          "texture\n  build Fill 16 32 48 64 mode=3 edge=2"},
         {"texture\n  build RotoZoom x=1 filtered=0", "texture\n  build RotoZoom 1 128 0 0 0 0 0"},
-        {"mesh\n  build Normals smooth=0", "mesh\n  build Normals 0"},
+        {"mesh\n  build Normals smoothed=0", "mesh\n  build Normals 0"},
         {"mesh\n  param Textures colour=glow sphereMap=none", "mesh\n  param Textures -2 0 0 -1"},
         {"scene\n  param Fog mode=exp2 colour=#000000 v11=7", "scene\n  param Fog 2 0 0 0 0 0 3.2 192 0 50 0 7"},
         {"tempo 120 beatsPerBar=3\nscene from 2:1 to 3:2.5\n  param Fade alpha=1\n    key 3:1 step alpha=50",
