@@ -7,6 +7,7 @@
 #include "core/project_reader.h"
 #include "tools/float_text.h"
 #include "tools/named_values.h"
+#include "tools/project_source.h"
 #include "tools/source_tokens.h"
 #include "tools/track_tables.h"
 
@@ -47,18 +48,6 @@ bool readTrackList(ProjectStream& stream, std::vector<ProjectBuilder::Track>& tr
 }
 
 std::string labelOf(SectionKind section, int index) { return trackTableOf(section).kind + std::to_string(index); }
-
-// The parser's checks on key times; keys that fail them are written under
-// `unchecked`.
-bool keysPassChecks(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track)
-{
-    for (size_t k = 0; k < track.keys.size(); ++k) {
-        const float t = track.keys[k].time;
-        if (k > 0 && !(t >= track.keys[k - 1].time)) return false;
-        if (!(t >= object.startTime && t <= object.endTime)) return false;
-    }
-    return true;
-}
 
 void appendWords(std::string& line, const std::vector<std::string>& words)
 {
@@ -121,7 +110,7 @@ std::string decompileProject(const ProjectBuilder& project)
                     const std::vector<std::string> values = namedValueWords(row, track.value, spell);
                     appendWords(line, values);
                     appendWords(line, flagWords(row, track.flags, !track.keys.empty(), !values.empty()));
-                    if (!keysPassChecks(object, track)) line += " unchecked";
+                    if (!keysInOrderAndTime(object, track)) line += " unchecked";  // keys as they are
                     out += line + "\n";
                     for (const ProjectBuilder::Key& key : track.keys) {
                         const ModeName* mode = findMode(keyModeNames, static_cast<int32_t>(key.mode));

@@ -205,7 +205,7 @@ bool applyNamedValue(const TrackRow* row, const std::string& name, const std::st
             values[group->channel[c]->slot] = static_cast<float>(std::stoi(text.substr(1 + 2 * c, 2), nullptr, 16));
         return true;
     }
-    error.message = "a " + std::string(row->name) + " has no value named '" + name + "'";
+    error.message = std::string(row->name) + " has no value named '" + name + "'";
     return false;
 }
 

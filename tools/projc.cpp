@@ -86,10 +86,12 @@ int main(int argc, char** argv)
     }
     if (mode == "--upgrade") {
         std::string upgraded;
-        if (!upgradeProjectSource(content, input, upgraded, error)) {
+        std::vector<std::string> notes;
+        if (!upgradeProjectSource(content, input, upgraded, error, &notes)) {
             std::fprintf(stderr, "projc: %s\n", error.c_str());
             return 1;
         }
+        for (const std::string& note : notes) std::fprintf(stderr, "projc: %s\n", note.c_str());
         return writeFile(output, upgraded.data(), upgraded.size()) ? 0 : 1;
     }
     ProjectBuilder project;

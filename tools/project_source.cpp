@@ -14,6 +14,11 @@
 
 namespace {
 
+bool inObjectTime(const ProjectBuilder::Object& object, float time)
+{
+    return time >= object.startTime && time <= object.endTime;
+}
+
 bool parseUnsigned(const std::string& text, unsigned long maximum, unsigned long& out)
 {
     if (text.empty() || text[0] == '-') return false;
@@ -31,7 +36,10 @@ constexpr const char* OLD_FILTERED_WORD = "smooth";
 
 class SourceParser {
 public:
-    SourceParser(const std::string& fileName, ProjectBuilder& project) : fileName_(fileName), project_(project) {}
+    SourceParser(const std::string& fileName, ProjectBuilder& project, bool checkKeyTimes)
+        : fileName_(fileName), project_(project), checkKeyTimes_(checkKeyTimes)
+    {
+    }
 
     bool parse(const std::string& text, std::string& error)
     {
@@ -288,10 +296,10 @@ private:
         if (!readValues(tokens, 3, values, named,
                         [&](const Token& t) { return fail(t, "a key takes values only, not '" + t.text + "'"); }))
             return false;
-        if (!unchecked_) {
+        if (!unchecked_ && checkKeyTimes_) {
             if (!track_->keys.empty() && !(at >= track_->keys.back().time))
                 return fail(tokens[1], "keys must come in ascending time");
-            if (!(at >= object_->startTime && at <= object_->endTime))
+            if (!inObjectTime(*object_, at))
                 return fail(tokens[1], "the key at " + floatText(at) + " s lies outside its object's time, " +
                                            floatText(object_->startTime) + " to " + floatText(object_->endTime) + " s");
         }
@@ -302,6 +310,7 @@ private:
 
     std::string fileName_;
     ProjectBuilder& project_;
+    bool checkKeyTimes_;
     std::map<std::string, LabelTarget> labels_;
     int sectionCounts_[SECTION_COUNT] = {};
     Tempo tempo_;
@@ -319,8 +328,17 @@ private:
 }  // namespace
 
 bool parseProjectSource(const std::string& text, const std::string& fileName, ProjectBuilder& project,
-                        std::string& error)
+                        std::string& error, bool checkKeyTimes)
 {
-    SourceParser parser(fileName, project);
+    SourceParser parser(fileName, project, checkKeyTimes);
     return parser.parse(text, error);
+}
+
+bool keysInOrderAndTime(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track)
+{
+    for (size_t k = 0; k < track.keys.size(); ++k) {
+        const float t = track.keys[k].time;
+        if ((k > 0 && !(t >= track.keys[k - 1].time)) || !inObjectTime(object, t)) return false;
+    }
+    return true;
 }

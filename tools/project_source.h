@@ -17,6 +17,10 @@
 
 #include "tools/project_builder.h"
 
-// False with "file:line:column: reason" in `error`.
+// False with "file:line:column: reason" in `error`. Without `checkKeyTimes`
+// keys may come in any order and at any time, as under `unchecked`.
 bool parseProjectSource(const std::string& text, const std::string& fileName, ProjectBuilder& project,
-                        std::string& error);
+                        std::string& error, bool checkKeyTimes = true);
+
+// The check on a track's keys: ascending, and within the object's time.
+bool keysInOrderAndTime(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track);

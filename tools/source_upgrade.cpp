@@ -15,7 +15,10 @@ namespace {
 // objects, tracks and keys.
 class Upgrade {
 public:
-    Upgrade(const ProjectBuilder& project) : project_(project) {}
+    Upgrade(const ProjectBuilder& project, const std::string& fileName, std::vector<std::string>* notes)
+        : project_(project), fileName_(fileName), notes_(notes)
+    {
+    }
 
     std::string rewrite(const std::string& text)
     {
@@ -27,9 +30,11 @@ public:
         int column = 0;
         size_t commentAt = 0;
         while (std::getline(lines, line)) {
+            ++lineNumber_;
             tokenizeLine(line, tokens, error, column, &commentAt);
-            out += tokens.empty() ? line : rewriteLine(line, tokens, commentAt);
-            out += "\n";
+            std::string rewritten = tokens.empty() ? line : rewriteLine(line, tokens, commentAt);
+            if (rewritten != line && !line.empty() && line.back() == '\r' && rewritten.back() != '\r') rewritten += '\r';
+            out += rewritten + "\n";
         }
         return out;
     }
@@ -65,17 +70,31 @@ private:
             row_ = findTrackRow(*table_, static_cast<uint8_t>(track_->flags & 0xFF));
             nextKey_ = 0;
             std::vector<const Token*> inOrder;
-            bool oldWord = false;  // `smooth` for the filtering bit
-            for (const Token& t : tokens) oldWord |= !t.quoted && t.text == "smooth";
-            if (!givenInOrder(tokens, 2, inOrder) && !(oldWord && !namesValues(tokens))) return line;
-            std::string text = line.substr(0, tokens[0].column - 1) + word + " " + tokens[1].text;
-            if (!track_->name.empty()) text += " " + quoted(track_->name);
-            const std::vector<std::string> values = namedValueWords(row_, track_->value, spelling(inOrder));
-            for (const std::string& v : values) text += " " + v;
-            for (const std::string& f : flagWords(row_, track_->flags, !track_->keys.empty(), !values.empty()))
-                text += " " + f;
-            for (const Token& t : tokens)
-                if (t.text == "unchecked" && !t.quoted) text += " unchecked";
+            bool oldWord = false, unchecked = false;  // `smooth` for the filtering bit
+            for (const Token& t : tokens) {
+                oldWord |= !t.quoted && t.text == "smooth";
+                unchecked |= !t.quoted && t.text == "unchecked";
+            }
+            const bool keysNeedUnchecked = !unchecked && !keysInOrderAndTime(*object_, *track_);
+            if (keysNeedUnchecked && notes_)
+                notes_->push_back(fileName_ + ":" + std::to_string(lineNumber_) + ":" + std::to_string(tokens[0].column) +
+                                  ": keys out of order or outside their object's time, kept under 'unchecked'");
+            std::string text;
+            if (givenInOrder(tokens, 2, inOrder) || (oldWord && !namesValues(tokens))) {
+                text = line.substr(0, tokens[0].column - 1) + word + " " + tokens[1].text;
+                if (!track_->name.empty()) text += " " + quoted(track_->name);
+                const std::vector<std::string> values = namedValueWords(row_, track_->value, spelling(inOrder));
+                for (const std::string& v : values) text += " " + v;
+                for (const std::string& f : flagWords(row_, track_->flags, !track_->keys.empty(), !values.empty()))
+                    text += " " + f;
+                if (unchecked) text += " unchecked";
+            } else if (keysNeedUnchecked) {
+                text = line.substr(0, commentAt == std::string::npos ? line.size() : commentAt);
+                while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+            } else {
+                return line;
+            }
+            if (keysNeedUnchecked) text += " unchecked";
             return withComment(text, line, commentAt);
         }
         if (word == "key" && track_ && tokens.size() >= 3) {
@@ -140,6 +159,9 @@ private:
     }
 
     const ProjectBuilder& project_;
+    std::string fileName_;
+    std::vector<std::string>* notes_;
+    int lineNumber_ = 0;
     std::map<std::string, SectionKind> labels_;
     int seen_[SECTION_COUNT] = {};
     const ProjectBuilder::Object* object_ = nullptr;
@@ -153,12 +175,12 @@ private:
 }  // namespace
 
 bool upgradeProjectSource(const std::string& text, const std::string& fileName, std::string& upgraded,
-                          std::string& error)
+                          std::string& error, std::vector<std::string>* notes)
 {
     ProjectBuilder before, after;
     std::vector<uint8_t> bytesBefore, bytesAfter;
-    if (!parseProjectSource(text, fileName, before, error) || !before.write(bytesBefore, error)) return false;
-    upgraded = Upgrade(before).rewrite(text);
+    if (!parseProjectSource(text, fileName, before, error, false) || !before.write(bytesBefore, error)) return false;
+    upgraded = Upgrade(before, fileName, notes).rewrite(text);
     if (!parseProjectSource(upgraded, fileName + " (upgraded)", after, error) || !after.write(bytesAfter, error))
         return false;
     if (bytesAfter != bytesBefore) {
