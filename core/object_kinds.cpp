@@ -5,6 +5,7 @@
 #include "scene/light.h"
 #include "scene/particle_system.h"
 #include "scene/scene.h"
+#include "texture/operators.h"
 #include "texture/texture.h"
 
 namespace {
@@ -13,17 +14,24 @@ ProjectObject* createMesh() { return new Mesh(); }
 ProjectObject* createTexture() { return new Texture(); }
 
 const ObjectKind kinds[SECTION_COUNT] = {
-    {SectionKind::Texture, createTexture},
-    {SectionKind::Mesh, createMesh},
-    {SectionKind::Light, createLight},
-    {SectionKind::Scene, createScene},
-    {SectionKind::Timeline, nullptr},
-    {SectionKind::ParticleSystem, createParticleSystem},
+    {SectionKind::Texture, createTexture, &textureTracks},
+    {SectionKind::Mesh, createMesh, &meshTracks},
+    {SectionKind::Light, createLight, &lightTracks},
+    {SectionKind::Scene, createScene, &sceneTracks},
+    {SectionKind::Timeline, nullptr, &timelineTracks},
+    {SectionKind::ParticleSystem, createParticleSystem, &particleTracks},
 };
 
 }  // namespace
 
 const ObjectKind& objectKind(SectionKind section) { return kinds[static_cast<int>(section)]; }
+
+const ObjectKind* findObjectKind(std::string_view word)
+{
+    for (const ObjectKind& kind : kinds)
+        if (word == kind.tracks->kind) return &kind;
+    return nullptr;
+}
 
 ProjectObject* createObjectOfKind(SectionKind section)
 {

@@ -121,7 +121,7 @@ inline constexpr TrackValue radius{3, "radius", ValueUnit::WorldUnits, -32768, 3
 inline constexpr TrackValue values[] = {segments, bands, radius};
 }  // namespace MeshSphere
 
-namespace MeshTube {
+namespace MeshTube {  // value 2 is ignored: converted to a count once, never used
 inline constexpr TrackValue segments{0, "segments", ValueUnit::Integer, 1, 4096, 16};  // around
 inline constexpr TrackValue rings{1, "rings", ValueUnit::Integer, 1, 4096, 1};         // along
 inline constexpr TrackValue radius{3, "radius", ValueUnit::WorldUnits, -32768, 32768, 32};

@@ -4,7 +4,7 @@
 
 #include "tools/float_text.h"
 #include "tools/named_values.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ std::string trackTablesMarkdown()
 {
     std::string out;
     std::vector<const ModeList*> lists = {&keyModeNames};
-    for (const TrackTable* table : allTrackTables()) {
+    for (int section = 0; section < SECTION_COUNT; ++section) {
+        const TrackTable* table = objectKind(static_cast<SectionKind>(section)).tracks;
         out += "### " + std::string(table->kind) + "\n\n";
         out += "| Track | Id | Line | Value | Slot | Unit | Range | Default | Names |\n|---|---|---|---|---|---|---|---|---|\n";
         for (const TrackRow& row : table->rows) {

@@ -9,7 +9,7 @@
 #include "tools/named_values.h"
 #include "tools/project_source.h"
 #include "tools/source_tokens.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ bool readTrackList(ProjectStream& stream, std::vector<ProjectBuilder::Track>& tr
     return true;
 }
 
-std::string labelOf(SectionKind section, int index) { return trackTableOf(section).kind + std::to_string(index); }
+std::string labelOf(SectionKind section, int index) { return objectKind(section).tracks->kind + std::to_string(index); }
 
 void appendWords(std::string& line, const std::vector<std::string>& words)
 {
@@ -95,7 +95,7 @@ std::string decompileProject(const ProjectBuilder& project)
     std::string out = "# Written by projc --decompile.\n";
     int indexes[SECTION_COUNT] = {};
     for (int kind = 0; kind < SECTION_COUNT; ++kind) {
-        const TrackTable& table = trackTableOf(static_cast<SectionKind>(kind));
+        const TrackTable& table = *objectKind(static_cast<SectionKind>(kind)).tracks;
         for (const ProjectBuilder::Object& object : project.objects()) {
             if (static_cast<int>(object.section) != kind) continue;
             out += "\n" + std::string(table.kind) + " " + labelOf(object.section, indexes[kind]++);

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "tools/float_text.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -76,6 +76,19 @@ const ColourGroup* findGroup(const std::vector<ColourGroup>& groups, const std::
 }
 
 }  // namespace
+
+std::vector<FlagField> stepFields()
+{
+    std::vector<FlagField> fields;
+    for (int section = 0; section < SECTION_COUNT; ++section)
+        for (const TrackRow& row : objectKind(static_cast<SectionKind>(section)).tracks->rows)
+            for (const FlagField& field : row.fields) {
+                bool known = false;
+                for (const FlagField& f : fields) known |= std::string_view(f.name) == field.name;
+                if (!known) fields.push_back(field);
+            }
+    return fields;
+}
 
 std::vector<ColourGroup> colourGroupsOf(const TrackRow& row)
 {
@@ -170,8 +183,8 @@ bool applyNamedValue(const TrackRow* row, const std::string& name, const std::st
                 return false;
             }
             if (target->section != section) {
-                error.message = "'" + text.substr(1) + "' is a " + trackTableOf(target->section).kind + ", not a " +
-                                trackTableOf(section).kind;
+                error.message = "'" + text.substr(1) + "' is a " + objectKind(target->section).tracks->kind + ", not a " +
+                                objectKind(section).tracks->kind;
                 return false;
             }
             x = static_cast<float>(target->index);
@@ -307,7 +320,7 @@ std::vector<std::string> flagWords(const TrackRow* row, uint32_t flags, bool has
             words.push_back(std::string(field.name) + "=" + (mode ? mode->name : std::to_string(v)));
         }
     // Operands the row does not read are still written by name; they start from 0.
-    for (const FlagField& field : allFlagFields()) {
+    for (const FlagField& field : stepFields()) {
         const uint32_t v = field.of(rest);
         if (v == 0 || isValueName(row, field.name)) continue;  // Fog's mode= is its value; bits go in flags=
 

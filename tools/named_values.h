@@ -12,6 +12,9 @@
 #include "core/track_schema.h"
 #include "tools/project_builder.h"
 
+// Every flag-word operand some row declares, once each (mode, filtered, edge).
+std::vector<FlagField> stepFields();
+
 // The channels of one colour of a row, joined by their name's prefix.
 struct ColourGroup {
     std::string name;                        // "colour", or the prefix ("ambient")

@@ -10,7 +10,7 @@
 #include "tools/float_text.h"
 #include "tools/named_values.h"
 #include "tools/source_tokens.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ private:
 
     bool collectLabel(std::vector<Token>& tokens)
     {
-        const TrackTable* kind = findTrackTable(tokens[0].text);
+        const ObjectKind* kind = findObjectKind(tokens[0].text);
         if (!kind || tokens[0].quoted) return true;
         const int index = sectionCounts_[static_cast<int>(kind->section)]++;
         if (tokens.size() > 1 && tokens[1].text != "from" && tokens[1].text != "to" && !tokens[1].quoted) {
@@ -98,7 +98,7 @@ private:
     bool parseLine(std::vector<Token>& tokens)
     {
         const std::string& word = tokens[0].text;
-        if (const TrackTable* kind = findTrackTable(word)) return parseObject(*kind, tokens);
+        if (const ObjectKind* kind = findObjectKind(word)) return parseObject(*kind->tracks, tokens);
         if (word == "param" || word == "build") return parseTrack(tokens, word == "build");
         if (word == "key") return parseKey(tokens);
         if (word == "tempo") return parseTempo(tokens);
@@ -200,7 +200,7 @@ private:
         if (t.rfind("flags=", 0) == 0) return true;
         const size_t equals = t.find('=');
         if (equals != std::string::npos && isValueName(row_, t.substr(0, equals))) return false;
-        for (const FlagField& field : allFlagFields())
+        for (const FlagField& field : stepFields())
             if ((field.width == 1 && t == field.name) || (equals != std::string::npos && t.substr(0, equals) == field.name))
                 return true;
         return false;
@@ -262,7 +262,7 @@ private:
     bool flagOperand(const Token& token)
     {
         const std::string& word = token.text;
-        for (const FlagField& field : allFlagFields()) {
+        for (const FlagField& field : stepFields()) {
             if (field.width == 1 && word == field.name) {
                 track_->flags |= field.bits(1);
                 return true;

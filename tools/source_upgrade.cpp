@@ -7,7 +7,7 @@
 #include "tools/named_values.h"
 #include "tools/project_source.h"
 #include "tools/source_tokens.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ private:
         int column = 0;
         while (std::getline(lines, line)) {
             tokenizeLine(line, tokens, error, column);
-            const TrackTable* kind = tokens.empty() || tokens[0].quoted ? nullptr : findTrackTable(tokens[0].text);
+            const ObjectKind* kind = tokens.empty() || tokens[0].quoted ? nullptr : findObjectKind(tokens[0].text);
             if (kind && tokens.size() > 1 && tokens[1].text != "from" && tokens[1].text != "to")
                 labels_[tokens[1].text] = kind->section;
         }
@@ -57,9 +57,9 @@ private:
     std::string rewriteLine(const std::string& line, const std::vector<Token>& tokens, size_t commentAt)
     {
         const std::string& word = tokens[0].text;
-        if (const TrackTable* kind = findTrackTable(word)) {
+        if (const ObjectKind* kind = findObjectKind(word)) {
             object_ = &objectAt(kind->section, seen_[static_cast<int>(kind->section)]++);
-            table_ = kind;
+            table_ = kind->tracks;
             return line;
         }
         if ((word == "param" || word == "build") && object_) {

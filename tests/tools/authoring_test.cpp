@@ -16,7 +16,7 @@
 #include "tools/named_values.h"
 #include "tools/project_source.h"
 #include "tools/source_upgrade.h"
-#include "tools/track_tables.h"
+#include "core/object_kinds.h"
 
 namespace {
 
@@ -298,7 +298,8 @@ TEST(NamedForm, EveryNameIsDocumentedAndUnambiguous)
     auto documented = [&](const std::string& name) {
         EXPECT_NE(doc.find("`" + name + "`"), std::string::npos) << name << " is missing from docs/authoring.md";
     };
-    for (const TrackTable* table : allTrackTables()) {
+    for (int section = 0; section < SECTION_COUNT; ++section) {
+        const TrackTable* table = objectKind(static_cast<SectionKind>(section)).tracks;
         documented(table->kind);
         for (const TrackRow& row : table->rows) {
             documented(row.name);
