@@ -77,16 +77,19 @@ const ColourGroup* findGroup(const std::vector<ColourGroup>& groups, const std::
 
 }  // namespace
 
-std::vector<FlagField> stepFields()
+const std::vector<FlagField>& stepFields()
 {
-    std::vector<FlagField> fields;
-    for (int section = 0; section < SECTION_COUNT; ++section)
-        for (const TrackRow& row : objectKind(static_cast<SectionKind>(section)).tracks->rows)
-            for (const FlagField& field : row.fields) {
-                bool known = false;
-                for (const FlagField& f : fields) known |= std::string_view(f.name) == field.name;
-                if (!known) fields.push_back(field);
-            }
+    static const std::vector<FlagField> fields = [] {
+        std::vector<FlagField> found;
+        for (int section = 0; section < SECTION_COUNT; ++section)
+            for (const TrackRow& row : objectKind(static_cast<SectionKind>(section)).tracks->rows)
+                for (const FlagField& field : row.fields) {
+                    bool known = false;
+                    for (const FlagField& f : found) known |= std::string_view(f.name) == field.name;
+                    if (!known) found.push_back(field);
+                }
+        return found;
+    }();
     return fields;
 }
 

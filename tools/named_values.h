@@ -13,7 +13,7 @@
 #include "tools/project_builder.h"
 
 // Every flag-word operand some row declares, once each (mode, filtered, edge).
-std::vector<FlagField> stepFields();
+const std::vector<FlagField>& stepFields();
 
 // The channels of one colour of a row, joined by their name's prefix.
 struct ColourGroup {
