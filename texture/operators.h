@@ -43,7 +43,7 @@ extern const ModeList edgeModeNames;
 
 // The operands in the flags word of a step.
 inline constexpr FlagField STEP_BLEND_MODE{"mode", 8, 8, 0, &blendModeNames};  // generators and Load
-inline constexpr FlagField STEP_SMOOTH{"smooth", 16, 1, 1};  // soft disc edges, bilinear sampling
+inline constexpr FlagField STEP_SMOOTH{"filtered", 16, 1, 1};  // soft disc edges, bilinear sampling
 inline constexpr FlagField STEP_EDGE_MODE{"edge", 17, 2, 0, &edgeModeNames};  // point sampling outside
 
 // The values of each operator. Colours are bytes packed into the pixel as

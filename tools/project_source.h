@@ -1,24 +1,26 @@
-// The text form of a project, compiled by projc into project data.
+// The text form of a project, compiled by projc into project data; the
+// format is described in docs/authoring.md.
 //
 //   # a comment runs to the end of the line
+//   tempo 125                          beats per minute: times as BAR:BEAT
 //   texture plate                      an object: kind word, optional label,
-//   mesh ball from 0 to 30               optional activity interval (seconds)
-//     build Sphere 60 40               a build track: id or name, then values
-//     param Placement 0 0 -64          a parameter track
-//     param Textures @plate -1         @label: the labelled object's index
-//     param Caption "Hello" 10 20        in its own section; "..." the name
-//       key 0 smooth 1 2 3             a key of the track above: time, mode
-//                                        (step, local, smooth or a number)
+//   mesh ball from 1:1 to 17:1           optional activity interval
+//     build Sphere radius=40           a build track by name, values by name
+//     param Placement -40 0 0          ... or in the order of their slots
+//     param Textures colour=@plate     @label: the labelled object's index
+//       key 0 smooth rotateY=360       a key of the track above: time, mode
 //
-// Track words after the values: the flag-word operands of the track tables
-// (mode=N bits 8-15, smooth bit 16, edge=N bits 17-18), noapply (clear the
-// apply bit), still (keys that are not evaluated), flags=0xN (any bits). A
-// track with keys is animated.
+// A track line with named values starts from the table's defaults; one with
+// values in order (or none) from zeros, as sources written before names did.
 #pragma once
 #include <string>
 
 #include "tools/project_builder.h"
 
-// False with "file:line: reason" in `error`.
+// False with "file:line:column: reason" in `error`. Without `checkKeyTimes`
+// keys may come in any order and at any time, as under `unchecked`.
 bool parseProjectSource(const std::string& text, const std::string& fileName, ProjectBuilder& project,
-                        std::string& error);
+                        std::string& error, bool checkKeyTimes = true);
+
+// The check on a track's keys: ascending, and within the object's time.
+bool keysInOrderAndTime(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track);

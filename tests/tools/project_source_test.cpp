@@ -54,17 +54,17 @@ TEST(ProjectSource, ErrorsNameTheLine)
         const char* text;
         const char* message;
     } cases[] = {
-        {"param 0 1", "show.proj:1: a track needs an object above it"},
-        {"texture\n  key 0 step 1", "show.proj:2: a key needs a track above it"},
-        {"timeline\n  param Sceen 0", "show.proj:2: a timeline has no track named 'Sceen'"},
-        {"scene\n  param 0 0 1 2 3 4 5 6 7 8 9 10 11 12", "show.proj:2: a track has at most 12 values"},
-        {"scene\n  param 0 @nowhere", "show.proj:2: no object is labelled 'nowhere'"},
-        {"scene a\nscene a", "show.proj:2: the label 'a' is used twice"},
-        {"scene from x", "show.proj:1: bad time 'x'"},
-        {"scene\n  param 0 \"open", "show.proj:2: a quoted text has no closing quote"},
-        {"scene\n  param 0\n  key 2 step\n  key 1 step", "show.proj:4: keys must come in ascending time"},
-        {"scene\n  param 0 mode=300", "show.proj:2: bad mode= value '300'"},
-        {"wobble", "show.proj:1: expected an object kind, 'param', 'build' or 'key', not 'wobble'"},
+        {"param 0 1", "show.proj:1:1: a track needs an object above it"},
+        {"texture\n  key 0 step 1", "show.proj:2:3: a key needs a track above it"},
+        {"timeline\n  param Sceen 0", "show.proj:2:9: a timeline has no track named 'Sceen'"},
+        {"scene\n  param 0 0 1 2 3 4 5 6 7 8 9 10 11 12", "show.proj:2:37: a line has at most 12 values"},
+        {"scene\n  param 0 @nowhere", "show.proj:2:11: no object is labelled 'nowhere'"},
+        {"scene a\nscene a", "show.proj:2:7: the label 'a' is used twice"},
+        {"scene from x", "show.proj:1:12: bad time 'x'"},
+        {"scene\n  param 0 \"open", "show.proj:2:11: a quoted text has no closing quote"},
+        {"scene from 0 to 9\n  param 0\n  key 2 step\n  key 1 step", "show.proj:4:7: keys must come in ascending time"},
+        {"scene\n  param 0 mode=300", "show.proj:2:16: bad mode= value '300'"},
+        {"wobble", "show.proj:1:1: expected an object kind, 'param', 'build', 'key' or 'tempo', not 'wobble'"},
     };
     for (const auto& test : cases) {
         const Compiled c = compile(test.text);
