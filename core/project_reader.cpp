@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 #include "core/timeline.h"
 
 void ProjectStream::fail(const std::string& message)

@@ -5,11 +5,11 @@
 
 #include "core/memory.h"
 #include "core/numeric.h"
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 #include "core/object_registry.h"
 #include "mesh/generators.h"
 #include "mesh/modifiers.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 #include "texture/texture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "mesh/mesh_buffers.h"
 #include "mesh/vec3.h"
 #include "render/mesh_text.h"
-#include "render/shader_program.h"
+#include "gl/shader_program.h"
 
 class Texture;
 

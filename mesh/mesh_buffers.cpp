@@ -2,7 +2,7 @@
 
 #include "core/memory.h"
 #include "mesh/mesh.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "app/settings.h"
 #include "platform/font.h"
-#include "render/gl.h"
-#include "render/texture_units.h"
+#include "gl/gl.h"
+#include "gl/texture_units.h"
 #include "resources/font_resources.h"
 
 BitmapFont* captionFont = nullptr;

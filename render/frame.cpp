@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "app/settings.h"
 #include "core/timeline.h"
 #include "platform/glimp.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
 

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "app/settings.h"
 #include "render/fonts.h"
 #include "render/frame.h"
-#include "render/gl.h"
-#include "render/texture_units.h"
+#include "gl/gl.h"
+#include "gl/texture_units.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
 

@@ -6,7 +6,7 @@
 #include "core/memory.h"
 #include "platform/font.h"
 #include "render/fonts.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "scene/light.h"
 
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "scene/track_table.h"
 
 namespace {

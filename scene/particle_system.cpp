@@ -2,7 +2,7 @@
 
 #include "core/memory.h"
 #include "core/numeric.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 #include "scene/track_table.h"
 #include "texture/texture.h"
 

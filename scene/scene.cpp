@@ -1,7 +1,7 @@
 #include "scene/scene.h"
 
 #include "core/numeric.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "scene/track_table.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "core/memory.h"
 #include "core/numeric.h"
 #include "core/object_registry.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "texture/generator.h"
 #include "texture/operators.h"
 

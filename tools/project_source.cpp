@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "render/frame.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "render/mesh_text.h"
 #include "scene/scene.h"
 #include "tests/support/headless_gl.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 #include "core/project_object.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The drawable form: corners expanded into vertices, tangents and binormals,
 // and the buffer objects with their upload.
 #include "platform/glimp.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/glimp.h"
-#include "render/gl_context.h"
-#include "render/texture_units.h"
+#include "gl/gl_context.h"
+#include "gl/texture_units.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 #include "tools/project_source.h"
 #include "tests/mesh/mesh_fixture.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
+#include "app/command_line.h"
 #include "mesh/mesh_obj.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/png_file.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"

@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/settings.h"
+#include "app/settings.h"
 #include "mesh/mesh.h"
 #include "render/fonts.h"
 #include "render/frame.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "scene/light.h"
 #include "scene/particle_system.h"
 #include "scene/scene.h"

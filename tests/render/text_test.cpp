@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "core/memory.h"
-#include "core/settings.h"
+#include "app/settings.h"
 #include "platform/font.h"
 #include "render/fonts.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "render/mesh_text.h"
 #include "tests/support/headless_gl.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/object_kinds.h"
-#include "render/gl.h"
+#include "app/object_kinds.h"
+#include "gl/gl.h"
 #include "scene/light.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"

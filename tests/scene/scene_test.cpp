@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "core/object_kinds.h"
-#include "render/gl.h"
+#include "app/object_kinds.h"
+#include "gl/gl.h"
 #include "scene/scene.h"
 #include "tests/support/loaded_show.h"
 #include "tools/project_source.h"

@@ -1,8 +1,8 @@
 #include "tests/support/headless_gl.h"
 
-#include "core/settings.h"
+#include "app/settings.h"
 #include "platform/glimp.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 bool useHeadlessGl(int width, int height)
 {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "render/gl.h"
+#include "gl/gl.h"
 #include "tests/support/headless_gl.h"
 #include "tests/texture/texture_steps.h"
 #include "tools/project_source.h"

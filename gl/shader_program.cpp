@@ -1,9 +1,9 @@
-#include "render/shader_program.h"
+#include "gl/shader_program.h"
 
 #include <cstring>
 
 #include "platform/glimp.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/gl.h"
+#include "gl/gl.h"
 
 // Entry points fetched by name from the context, stored as fetched (none is
 // tested for null).

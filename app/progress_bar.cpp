@@ -1,10 +1,10 @@
-#include "core/progress_bar.h"
+#include "app/progress_bar.h"
 
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "app/settings.h"
 #include "platform/glimp.h"
-#include "render/gl_context.h"
-#include "render/texture_units.h"
+#include "gl/gl_context.h"
+#include "gl/texture_units.h"
 
 void drawProgress(int percent)
 {

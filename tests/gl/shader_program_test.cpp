@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/glimp.h"
-#include "render/gl_context.h"
-#include "render/shader_program.h"
+#include "gl/gl_context.h"
+#include "gl/shader_program.h"
 #include "tests/support/headless_gl.h"
 
 namespace {

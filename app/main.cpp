@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "app/startup.h"
 #include "resources/show_resources.h"
 
 int main(int argc, char** argv)

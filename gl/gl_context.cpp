@@ -1,4 +1,4 @@
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "core/setup_dialog.h"
+#include "app/setup_dialog.h"
 
 #include <iterator>
 
-#include "core/settings.h"
+#include "app/settings.h"
 #include "resources/font_resources.h"
 
 namespace {

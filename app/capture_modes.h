@@ -1,8 +1,8 @@
 // The headless run modes, for people who capture, author and test shows.
 // Each returns the process exit code.
 #pragma once
-#include "core/command_line.h"
-#include "core/startup.h"
+#include "app/command_line.h"
+#include "app/startup.h"
 
 int runRender(const CommandLine& commandLine, const EmbeddedData& embedded);
 int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded);

@@ -1,6 +1,6 @@
-#include "render/texture_units.h"
+#include "gl/texture_units.h"
 
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 void setTextureUnits(bool unit0On, bool unit1On)
 {

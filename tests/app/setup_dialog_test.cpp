@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/settings.h"
-#include "core/setup_dialog.h"
+#include "app/settings.h"
+#include "app/setup_dialog.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/progress_bar.h"
-#include "core/settings.h"
-#include "render/gl_context.h"
+#include "app/progress_bar.h"
+#include "app/settings.h"
+#include "gl/gl_context.h"
 #include "tests/support/headless_gl.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
+#include "app/command_line.h"
 #include "core/object_registry.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/timeline.h"
 
 struct XmModule;

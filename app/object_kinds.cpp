@@ -1,4 +1,4 @@
-#include "core/object_kinds.h"
+#include "app/object_kinds.h"
 
 #include <iterator>
 

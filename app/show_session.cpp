@@ -1,4 +1,4 @@
-#include "core/show_session.h"
+#include "app/show_session.h"
 
 #include <sys/stat.h>
 
@@ -8,13 +8,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/progress_bar.h"
-#include "core/settings.h"
+#include "app/progress_bar.h"
+#include "app/settings.h"
 #include "core/project_reader.h"
 #include "music/module_file.h"
 #include "music/xm_module.h"
 #include "platform/glimp.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 

@@ -1,4 +1,4 @@
-#include "core/settings.h"
+#include "app/settings.h"
 
 // Stored values: they stay in force when nothing chooses others.
 int32_t screenWidth = 640;

@@ -1,19 +1,19 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <cstdio>
 #include <string>
 
-#include "core/capture_modes.h"
-#include "core/command_line.h"
-#include "core/settings.h"
-#include "core/setup_dialog.h"
-#include "core/show_session.h"
+#include "app/capture_modes.h"
+#include "app/command_line.h"
+#include "app/settings.h"
+#include "app/setup_dialog.h"
+#include "app/show_session.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
 #include "platform/clock.h"
 #include "platform/glimp.h"
 #include "render/frame.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 
 namespace {
 

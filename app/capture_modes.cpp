@@ -1,4 +1,4 @@
-#include "core/capture_modes.h"
+#include "app/capture_modes.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
-#include "core/show_session.h"
+#include "app/settings.h"
+#include "app/show_session.h"
 #include "mesh/mesh_obj.h"
 #include "music/playback.h"
 #include "music/wav_render.h"
 #include "music/xm_module.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
-#include "render/gl_context.h"
+#include "gl/gl_context.h"
 #include "texture/texture.h"
 
 namespace {
