@@ -14,7 +14,8 @@
 #include "music/xm_module.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
+#include "render/screenshot.h"
 #include "texture/texture.h"
 
 namespace {
@@ -22,8 +23,7 @@ namespace {
 bool writeFrame(const std::string& path, int width, int height)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    readFramePixels(width, height, pixels.data());
     // The framebuffer's first row is the bottom one; the picture's is the top.
     std::vector<uint8_t> flipped(pixels.size());
     const size_t rowBytes = static_cast<size_t>(width) * 4;
@@ -70,7 +70,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         if (!show.timeline->running) break;  // the show has ended
         // Frames before the span are drawn too: drawing moves state on (the
         // particles' random numbers), and the captured frames must match the show.
-        renderFrame();
+        renderFrame(*show.registry, *show.timeline);
         if (k < firstFrame) continue;
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%05ld.png", written);
@@ -80,7 +80,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         }
         ++written;
     }
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     if (exitCode == 0)
         std::printf("wrote %ld frames to %s\n", written, commandLine.renderDirectory.c_str());
@@ -123,7 +123,7 @@ int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
         std::printf("wrote %d meshes to %s\n", (*show.registry)[SectionKind::Mesh].count(),
                     commandLine.dumpDirectory.c_str());
     }
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     return exitCode;
 }
@@ -181,7 +181,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
         }
         ++written;
     }
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     if (exitCode == 0) std::printf("wrote %d textures to %s\n", written, commandLine.textureDirectory.c_str());
     return exitCode;

@@ -8,13 +8,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/progress_bar.h"
+#include "app/object_kinds.h"
+#include "render/progress_bar.h"
 #include "app/settings.h"
 #include "core/project_reader.h"
 #include "music/module_file.h"
 #include "music/xm_module.h"
 #include "platform/glimp.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
@@ -89,7 +90,7 @@ bool Show::load(const ProjectSource& source, bool buildAll)
     theRegistry = registry;
     theTimeline = timeline;
     ProjectStream stream(source.data, source.size);
-    const int32_t total = loadProject(stream, *registry, *timeline);
+    const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
     if (total < 0) {
         complain(source.origin + ": " + stream.error());
         return false;
@@ -114,7 +115,7 @@ bool startHeadlessGraphics()
         complain("cannot create a headless OpenGL context");
         return false;
     }
-    if (!initGraphics()) {
+    if (!initRenderer(screenWidth, screenHeight)) {
         complain("the OpenGL driver lacks a required extension");
         return false;
     }

@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "platform/glimp.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initGraphics()) {
+    if (!initRenderer(screenWidth, screenHeight)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }
@@ -57,12 +57,12 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         if (GLimp_EscapeState()) show.timeline->stop();
         if (GLimp_DispatchMessage()) continue;
         show.timeline->update(*show.registry);
-        renderFrame();
+        renderFrame(*show.registry, *show.timeline);
     }
 
     // Stopped before the window goes, so that the device closes cleanly.
     freeModule(module);
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     GLimp_RestoreDisplayMode();
     GLimp_ShowCursor(true);

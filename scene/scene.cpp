@@ -1,7 +1,6 @@
 #include "scene/scene.h"
 
 #include "core/numeric.h"
-#include "gl/gl.h"
 #include "scene/track_table.h"
 
 namespace {
@@ -17,9 +16,9 @@ void setColour256(float* colour, const float* values, float alpha)
 int32_t fogModeOf(float value)
 {
     switch (truncToInt32(value)) {
-    case 0: return GL_LINEAR;
-    case 1: return GL_EXP;
-    case 2: return GL_EXP2;
+    case 0: return FOG_LINEAR;
+    case 1: return FOG_EXP;
+    case 2: return FOG_EXP2;
     default: return -1;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 
 LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
@@ -10,7 +11,7 @@ LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
     theTimeline = &timeline;
     const std::vector<uint8_t> bytes = project.bytes();
     ProjectStream stream(bytes.data(), bytes.size());
-    const int32_t total = loadProject(stream, registry, timeline);
+    const int32_t total = loadProject(stream, registry, timeline, createObjectOfKind);
     if (total < 0) {
         error = stream.error();
         return;

@@ -6,6 +6,7 @@
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
 #include "gl/texture_units.h"
+#include "render/object_gl.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 
@@ -39,7 +40,7 @@ void matrixOf(const Mesh& mesh, float* m)
 {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const_cast<Mesh&>(mesh).applyTransform();
+    applyMeshTransform(mesh);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
 }
 
@@ -275,7 +276,7 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     };
 
     applyTo(mesh, MESH_TEXTURES, {0, 0, 0, 1});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     expectUnit(GL_TEXTURE0_ARB, &colour, false);
     expectUnit(GL_TEXTURE1_ARB, &shine, true);
@@ -284,14 +285,14 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_GEN_S);
     applyTo(mesh, MESH_TEXTURES, {-2, 0, 0, 99});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     ASSERT_NE(glowTexture, nullptr);
     expectUnit(GL_TEXTURE0_ARB, glowTexture, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
 
     applyTo(mesh, MESH_TEXTURES, {-1, 0, 0, -1});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     expectUnit(GL_TEXTURE0_ARB, nullptr, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
     setTextureUnits(false, false);
