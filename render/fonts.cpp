@@ -82,7 +82,7 @@ void BitmapFont::release()
 void BitmapFont::drawText(float x, float y, const char* text) const
 {
     if (!text) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

@@ -46,7 +46,7 @@ void applySceneCamera(const Scene& scene)
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float r = scene.roll * 3.14159f * 2.0f / 360.0f;
+    const float r = radians(scene.roll);
     gluLookAt(scene.eye[0], scene.eye[1], scene.eye[2], scene.target[0], scene.target[1], scene.target[2],
               std::sin(r), std::cos(r), 0.0);
 }
@@ -59,11 +59,9 @@ void drawBackground(const Scene& scene)
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, tr.screenWidth, 0, tr.screenHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();
+    loadPixelProjection();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);

@@ -42,8 +42,11 @@ struct MeshSortEntry {
 // keep their section order: near to far, or far to near.
 void sortMeshEntries(MeshSortEntry* entries, int32_t count, bool nearFirst);
 
-// The 2D pixel projection over the screen (origin bottom left), and the
-// fixed 4/3 perspective restore after it.
+// The one 2D set-up: the pixel projection over the screen (origin bottom
+// left), identity modelview, modelview selected.
+void loadPixelProjection();
+// loadPixelProjection with the 2D layers' state, and the fixed 4/3
+// perspective restore after it.
 void begin2D();
 void end2D();
 void drawImageQuad(const ImageQuad& quad);

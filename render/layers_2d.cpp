@@ -43,13 +43,18 @@ void bindGlowTexture()
 
 }  // namespace
 
-void begin2D()
+void loadPixelProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, tr.screenWidth, 0, tr.screenHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void begin2D()
+{
+    loadPixelProjection();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -88,11 +93,11 @@ void drawImageQuad(const ImageQuad& quad)
 {
     Texture* texture = textureAt(quad.textureIndex);
     if (!texture) return;
-    setTextureUnits(true, false);
+    setTextureUnit(1, false);
+    setTextureUnit(0, true, texture->glTexture);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4fv(quad.color);
-    bindTexture(*texture);
     const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
     const float x0 = w * quad.x, y0 = h * quad.y;
     quadAt(x0, y0, x0 + w * quad.width, y0 + h * quad.height);
@@ -101,7 +106,7 @@ void drawImageQuad(const ImageQuad& quad)
 void drawZoomGlow(const Scene& scene)
 {
     if (!scene.zoomGlowOn() || !(scene.glowSize > 0.0f)) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     begin2D();
     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
     glEnable(GL_BLEND);
@@ -125,7 +130,7 @@ void drawRingGlows(const Scene& scene)
         const int32_t n = truncToInt32(track.value[1]);
         if (n <= 0) return;
         const float radius = track.value[0];
-        setTextureUnits(false, false);
+        disableTextureUnits();
         begin2D();
         glBlendFunc(GL_SRC_COLOR, GL_ONE);
         glEnable(GL_BLEND);
@@ -134,7 +139,7 @@ void drawRingGlows(const Scene& scene)
         const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
         quadAt(0.0f, 0.0f, w, h);
         for (int32_t j = 0; j < n; ++j) {
-            const float a = static_cast<float>(j) / static_cast<float>(n) * 360.0f * 3.14159f * 2.0f / 360.0f;
+            const float a = radians(static_cast<float>(j) / static_cast<float>(n) * 360.0f);
             const float x = radius * std::cos(a), y = radius * std::sin(a);
             quadAt(x, y, w + x, h + y);
         }
@@ -168,7 +173,7 @@ void drawCaptions(const Scene& scene)
 void drawFade(const Scene& scene)
 {
     if (!(scene.fadeColor[3] > 0.0f)) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4fv(scene.fadeColor);

@@ -4,6 +4,7 @@
 
 #include "gl/gl_context.h"
 #include "gl/shader_program.h"
+#include "gl/texture_units.h"
 #include "mesh/mesh.h"
 #include "render/mesh_text.h"
 #include "scene/light.h"
@@ -189,28 +190,8 @@ void applyMeshTransform(const Mesh& mesh) { applyTransformAt(mesh, 0); }
 
 void bindMeshTextures(const Mesh& mesh)
 {
-    glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
-    if (mesh.texture0) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        bindTexture(*mesh.texture0);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    glExt.glActiveTextureARB(GL_TEXTURE1_ARB);
-    if (mesh.texture1) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, static_cast<float>(GL_SPHERE_MAP));
-        glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, static_cast<float>(GL_SPHERE_MAP));
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        bindTexture(*mesh.texture1);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
+    setTextureUnit(0, mesh.texture0 != nullptr, mesh.texture0 ? mesh.texture0->glTexture : 0);
+    setTextureUnit(1, mesh.texture1 != nullptr, mesh.texture1 ? mesh.texture1->glTexture : 0, TexCoords::SphereMap);
 }
 
 void drawGeometry(const MeshBuffers& buffers)
@@ -277,17 +258,8 @@ void applyLight(const Light& source)
 
 void setParticleTextureUnits(const ParticleSystem& system)
 {
-    glExt.glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
-    if (system.particleTexture) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        bindTexture(*system.particleTexture);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
+    const Texture* texture = system.particleTexture;
+    setTextureUnit(1, false);
+    setTextureUnit(0, texture != nullptr, texture ? texture->glTexture : 0);
 }
 

@@ -1,6 +1,7 @@
 #include "render/progress_bar.h"
 
 #include "core/numeric.h"
+#include "render/frame.h"
 #include "render/render_state.h"
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
@@ -15,13 +16,9 @@ void drawProgress(int percent)
     auto py = [&](float reference) { return truncToInt32(reference * sy); };
 
     glViewport(0, 0, tr.screenWidth, tr.screenHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, tr.screenWidth, 0, tr.screenHeight, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPixelProjection();
 
-    setTextureUnits(false, false);
+    disableTextureUnits();
     if (shadersAvailable) glExt.glUseProgramObjectARB(0);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);

@@ -10,10 +10,7 @@ ParticleDevice particleDevice;
 
 float particleRandom()
 {
-    // Only the low 15 bits of the product matter, so the 32-bit wrap of
-    // seed x 15625 (done unsigned here) changes nothing.
-    particleSeed = static_cast<int32_t>((static_cast<uint32_t>(particleSeed) * 15625u + 1u) & 0x7FFFu);
-    return static_cast<float>(particleSeed) / 32678.0f;  // 32678, as the show has it
+    return random15(particleSeed);
 }
 
 namespace {

@@ -61,7 +61,7 @@ protected:
         glOrtho(-4, 4, -3, 3, -10, 10);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        setTextureUnits(false, false);
+        disableTextureUnits();
         glDisable(GL_LIGHTING);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
@@ -295,7 +295,7 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     bindMeshTextures(mesh);
     expectUnit(GL_TEXTURE0_ARB, nullptr, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
-    setTextureUnits(false, false);
+    disableTextureUnits();
 }
 
 TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)
