@@ -10,6 +10,7 @@
 #include "app/show_session.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/glimp.h"
 #include "render/frame.h"
@@ -48,6 +49,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     Sys_Sleep(20);
+    Sys_UseAudio(Sys_ChooseAudio());
     if (!startPlayback(module) && module) complain("no sound device: the show runs silent");
 
     show.timeline->resetClock();
