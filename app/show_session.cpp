@@ -88,7 +88,6 @@ bool Show::load(const ProjectSource& source, bool buildAll)
     registry = new ObjectRegistry();
     timeline = new Timeline();
     theRegistry = registry;
-    theTimeline = timeline;
     ProjectStream stream(source.data, source.size);
     const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
     if (total < 0) {
@@ -105,7 +104,6 @@ void Show::destroy()
     delete registry;
     timeline = nullptr;
     registry = nullptr;
-    theTimeline = nullptr;
     theRegistry = nullptr;
 }
 

@@ -8,7 +8,6 @@
 LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
 {
     theRegistry = &registry;
-    theTimeline = &timeline;
     const std::vector<uint8_t> bytes = project.bytes();
     ProjectStream stream(bytes.data(), bytes.size());
     const int32_t total = loadProject(stream, registry, timeline, createObjectOfKind);
@@ -24,7 +23,6 @@ LoadedShow::~LoadedShow()
 {
     registry.clear();
     theRegistry = nullptr;
-    theTimeline = nullptr;
 }
 
 void LoadedShow::advance(float seconds) { timeline.advance(registry, seconds); }
