@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "app/show_session.h"
 #include "mesh/mesh_obj.h"
 #include "music/playback.h"
@@ -48,10 +47,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
 
-    screenWidth = commandLine.width;
-    screenHeight = commandLine.height;
-    fullScreen = 0;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
 
     Show show;
     if (!show.load(project)) return 1;
@@ -74,7 +70,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         if (k < firstFrame) continue;
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%05ld.png", written);
-        if (!writeFrame(commandLine.renderDirectory + name, screenWidth, screenHeight)) {
+        if (!writeFrame(commandLine.renderDirectory + name, commandLine.width, commandLine.height)) {
             exitCode = 1;
             break;
         }
@@ -108,8 +104,7 @@ int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.dumpDirectory)) return 1;
-    fullScreen = 0;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
     Show show;
     if (!show.load(project, false)) return 1;
     for (SectionKind section : {SectionKind::Texture, SectionKind::Mesh})
@@ -158,7 +153,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.textureDirectory)) return 1;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
 
     Show show;
     if (!show.load(project, false)) return 1;

@@ -10,7 +10,6 @@
 
 #include "app/object_kinds.h"
 #include "render/progress_bar.h"
-#include "app/settings.h"
 #include "core/project_reader.h"
 #include "music/module_file.h"
 #include "music/xm_module.h"
@@ -107,13 +106,13 @@ void Show::destroy()
     theRegistry = nullptr;
 }
 
-bool startHeadlessGraphics()
+bool startHeadlessGraphics(int32_t width, int32_t height)
 {
-    if (!GLimp_CreateHeadless(screenWidth, screenHeight)) {
+    if (!GLimp_CreateHeadless(width, height)) {
         complain("cannot create a headless OpenGL context");
         return false;
     }
-    if (!initRenderer(screenWidth, screenHeight)) {
+    if (!initRenderer(width, height)) {
         complain("the OpenGL driver lacks a required extension");
         return false;
     }

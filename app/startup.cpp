@@ -23,20 +23,22 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
 
+    Settings settings;
     if (commandLine.skipDialog) {
-        screenWidth = commandLine.width;
-        screenHeight = commandLine.height;
-        fullScreen = commandLine.fullScreen ? 1 : 0;
-    } else if (runSetupDialog() == 0) {
+        settings.screenWidth = commandLine.width;
+        settings.screenHeight = commandLine.height;
+        settings.fullScreen = commandLine.fullScreen ? 1 : 0;
+    } else if (runSetupDialog(settings) == 0) {
         return 0;  // Exit or closed: nothing else has been created
     }
 
-    if (fullScreen == 1 && GLimp_ChangeDisplayMode(screenWidth, screenHeight)) GLimp_ShowCursor(false);
-    if (!GLimp_CreateWindow(screenWidth, screenHeight)) {
+    const int32_t width = settings.screenWidth, height = settings.screenHeight;
+    if (settings.fullScreen == 1 && GLimp_ChangeDisplayMode(width, height)) GLimp_ShowCursor(false);
+    if (!GLimp_CreateWindow(width, height)) {
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initRenderer(screenWidth, screenHeight)) {
+    if (!initRenderer(width, height)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }
