@@ -22,8 +22,8 @@ public:
     ProjectObject& operator=(const ProjectObject&) = delete;
 
     // The operations, in their fixed slot order (0 to 12).
-    // Slots 0 and 1: the specification's exchange with the kind's shared
-    // workspace (textures and meshes); no pass of the show calls them.
+    // Slots 0 and 1: a kind's exchange with its shared workspace (textures
+    // and meshes), part of the fixed table; no pass of the show calls them.
     virtual int copyToWorkspace() { return 0; }
     virtual int copyFromWorkspace() { return 0; }
     virtual int applyTrack(AnimTrack& track) { return 0; }
