@@ -15,7 +15,8 @@
 #include "music/xm_module.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
+#include "render/screenshot.h"
 #include "texture/texture.h"
 
 namespace {
@@ -45,10 +46,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
 
-    screenWidth = commandLine.width;
-    screenHeight = commandLine.height;
-    fullScreen = 0;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
 
     Show show;
     if (!show.load(project)) return 1;
@@ -59,10 +57,10 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     const long written = captureFrames(show, span, [&](long k) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%05ld.png", k - span.first);
-        return writeFrame(commandLine.renderDirectory + name, screenWidth, screenHeight);
+        return writeFrame(commandLine.renderDirectory + name, commandLine.width, commandLine.height);
     }, failed);
     int exitCode = failed ? 1 : 0;
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     if (exitCode == 0 && written == 0) {
         complain("no frames written: --from is at or after the end of the show");
@@ -94,8 +92,7 @@ int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.dumpDirectory)) return 1;
-    fullScreen = 0;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
     Show show;
     if (!show.load(project, false)) return 1;
     for (SectionKind section : {SectionKind::Texture, SectionKind::Mesh})
@@ -109,7 +106,7 @@ int runDumpMeshes(const CommandLine& commandLine, const EmbeddedData& embedded)
         std::printf("wrote %d meshes to %s\n", (*show.registry)[SectionKind::Mesh].count(),
                     commandLine.dumpDirectory.c_str());
     }
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     return exitCode;
 }
@@ -144,7 +141,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.textureDirectory)) return 1;
-    if (!startHeadlessGraphics()) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
 
     Show show;
     if (!show.load(project, false)) return 1;
@@ -167,7 +164,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
         }
         ++written;
     }
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     if (exitCode == 0) std::printf("wrote %d textures to %s\n", written, commandLine.textureDirectory.c_str());
     return exitCode;

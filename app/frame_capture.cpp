@@ -6,7 +6,7 @@
 #include "app/show_session.h"
 #include "music/mixer.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/screenshot.h"
 
 FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
     : fps(framesPerSecond), first(std::lround(fromSeconds * framesPerSecond)), end(std::lround(toSeconds * framesPerSecond))
@@ -25,7 +25,7 @@ long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(l
         const float step = k == 0 ? 0.0f : static_cast<float>(span.seconds(k)) - show.timeline->time;
         show.timeline->advance(*show.registry, step);
         if (!show.timeline->running) break;  // the show has ended
-        renderFrame();
+        renderFrame(*show.registry, *show.timeline);
         if (k < span.first) continue;
         if (!capture(k)) {
             failed = true;
@@ -39,8 +39,7 @@ long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(l
 void readFrame(int width, int height, std::vector<uint8_t>& rgba)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    readFramePixels(width, height, pixels.data());
     // The framebuffer's first row is the bottom one; the picture's is the top.
     rgba.resize(pixels.size());
     const size_t rowBytes = static_cast<size_t>(width) * 4;

@@ -1,8 +1,10 @@
 // The start-up settings, written only by the setup dialog (or the command
-// line) and read by start-up and the renderer.
+// line) and read by start-up.
 #pragma once
 #include <cstdint>
 
-extern int32_t screenWidth;   // pixels; also the window width
-extern int32_t screenHeight;  // pixels
-extern uint8_t fullScreen;    // 1: switch the display mode
+struct Settings {
+    int32_t screenWidth = 640;   // pixels; also the window width
+    int32_t screenHeight = 480;  // pixels
+    uint8_t fullScreen = 0;      // 1: switch the display mode
+};

@@ -45,6 +45,7 @@ const DialogTemplate& setupDialogTemplate()
 
 bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
 {
+    Settings& settings = *static_cast<Settings*>(dialog.context);
     switch (message) {
     case DialogMessage::InitDialog: Dialog_SetChecked(dialog, ID_RES_640, true); return false;
     case DialogMessage::Close: Dialog_End(dialog, 0); return false;
@@ -53,11 +54,11 @@ bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
             // With no choice checked the stored resolution stays.
             for (const ResolutionChoice& choice : resolutionChoices)
                 if (Dialog_IsChecked(dialog, choice.controlId)) {
-                    screenWidth = choice.width;
-                    screenHeight = choice.height;
+                    settings.screenWidth = choice.width;
+                    settings.screenHeight = choice.height;
                     break;
                 }
-            if (Dialog_IsChecked(dialog, ID_FULLSCREEN)) fullScreen = 1;
+            if (Dialog_IsChecked(dialog, ID_FULLSCREEN)) settings.fullScreen = 1;
             Dialog_End(dialog, 1);
             return true;
         }
@@ -67,4 +68,4 @@ bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
     return false;
 }
 
-intptr_t runSetupDialog() { return Sys_RunDialog(setupDialogTemplate(), setupDialogProc); }
+intptr_t runSetupDialog(Settings& settings) { return Sys_RunDialog(setupDialogTemplate(), setupDialogProc, &settings); }

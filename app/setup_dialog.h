@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "app/settings.h"
 #include "platform/dialog.h"
 
 enum SetupControlId : int {
@@ -15,10 +16,10 @@ enum SetupControlId : int {
 
 const DialogTemplate& setupDialogTemplate();
 
-// The dialog's procedure: checks "640 x 480" at start; Run stores the
-// resolution and window mode and ends with 1; Exit and a close request end
+// The dialog's procedure, its context a Settings: checks "640 x 480" at
+// start; Run stores the resolution and window mode there and ends with 1; Exit and a close request end
 // with 0; everything else (the cancel that Escape sends) is ignored.
 bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId);
 
 // Shows the dialog; its result: 1 Run, 0 Exit or closed, -1 not shown.
-intptr_t runSetupDialog();
+intptr_t runSetupDialog(Settings& settings);

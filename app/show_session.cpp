@@ -10,13 +10,14 @@
 
 #include "app/authored_files.h"
 #include "app/limits.h"
-#include "app/progress_bar.h"
+#include "app/object_kinds.h"
 #include "app/settings.h"
+#include "render/progress_bar.h"
 #include "core/project_reader.h"
 #include "music/module_file.h"
 #include "music/xm_module.h"
 #include "platform/glimp.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 void complain(const std::string& message) { std::fprintf(stderr, "show: %s\n", message.c_str()); }
 
@@ -79,9 +80,8 @@ bool Show::load(const ProjectSource& source, bool buildAll)
     registry = new ObjectRegistry();
     timeline = new Timeline();
     theRegistry = registry;
-    theTimeline = timeline;
     ProjectStream stream(source.data, source.size);
-    const int32_t total = loadProject(stream, *registry, *timeline);
+    const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
     if (total < 0) {
         complain(source.origin + ": " + stream.error());
         return false;
@@ -101,17 +101,16 @@ void Show::destroy()
     delete registry;
     timeline = nullptr;
     registry = nullptr;
-    theTimeline = nullptr;
     theRegistry = nullptr;
 }
 
-bool startHeadlessGraphics()
+bool startHeadlessGraphics(int32_t width, int32_t height)
 {
-    if (!GLimp_CreateHeadless(screenWidth, screenHeight)) {
+    if (!GLimp_CreateHeadless(width, height)) {
         complain("cannot create a headless OpenGL context");
         return false;
     }
-    if (!initGraphics()) {
+    if (!initRenderer(width, height)) {
         complain("the OpenGL driver lacks a required extension");
         return false;
     }

@@ -53,6 +53,6 @@ struct Show {
     void destroy();
 };
 
-// A headless context at screenWidth x screenHeight, set up as the show's own.
-bool startHeadlessGraphics();
+// A headless context of width x height, set up as the show's own.
+bool startHeadlessGraphics(int32_t width, int32_t height);
 bool makeDirectory(const std::string& path);

@@ -14,11 +14,12 @@
 #include "app/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/glimp.h"
 #include "platform/signals.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -27,20 +28,22 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
 
+    Settings settings;
     if (commandLine.skipDialog) {
-        screenWidth = commandLine.width;
-        screenHeight = commandLine.height;
-        fullScreen = commandLine.fullScreen ? 1 : 0;
-    } else if (runSetupDialog() == 0) {
+        settings.screenWidth = commandLine.width;
+        settings.screenHeight = commandLine.height;
+        settings.fullScreen = commandLine.fullScreen ? 1 : 0;
+    } else if (runSetupDialog(settings) == 0) {
         return 0;  // Exit or closed: nothing else has been created
     }
 
-    if (fullScreen == 1 && GLimp_ChangeDisplayMode(screenWidth, screenHeight)) GLimp_ShowCursor(false);
-    if (!GLimp_CreateWindow(screenWidth, screenHeight)) {
+    const int32_t width = settings.screenWidth, height = settings.screenHeight;
+    if (settings.fullScreen == 1 && GLimp_ChangeDisplayMode(width, height)) GLimp_ShowCursor(false);
+    if (!GLimp_CreateWindow(width, height)) {
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initGraphics()) {
+    if (!initRenderer(width, height)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }
@@ -53,6 +56,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     Sys_Sleep(20);
+    Sys_UseAudio(Sys_ChooseAudio());
     const int64_t firstMusicFrame = std::llround(commandLine.fromSeconds * MIX_RATE);
     if (!startPlayback(module, firstMusicFrame) && module) complain("no sound device: the show runs silent");
 
@@ -64,12 +68,12 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         if (GLimp_EscapeState()) show.timeline->stop();
         if (GLimp_DispatchMessage()) continue;
         show.timeline->update(*show.registry);
-        renderFrame();
+        renderFrame(*show.registry, *show.timeline);
     }
 
     // Stopped before the window goes, so that the device closes cleanly.
     freeModule(module);
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
     GLimp_RestoreDisplayMode();
     GLimp_ShowCursor(true);

@@ -30,10 +30,8 @@ struct ObjectRegistry {
     }
 };
 
-class Timeline;
-
-// The registry and Timeline of the running show. Start-up (or a test) sets
-// them; kinds that look objects up by index (a mesh's texture, the current
-// Scene, a parent mesh) go through these.
+// The registry of the running show. Start-up (or a test's show) sets it;
+// track handlers that look objects up by index (a mesh's texture, a parent
+// mesh, a particle texture) go through it. The renderer does not: it draws
+// the registry renderFrame is given.
 extern ObjectRegistry* theRegistry;
-extern Timeline* theTimeline;

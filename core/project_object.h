@@ -22,10 +22,13 @@ public:
     ProjectObject& operator=(const ProjectObject&) = delete;
 
     // The operations, in their fixed slot order (0 to 12).
+    // Slots 0 and 1: a kind's exchange with its shared workspace (textures
+    // and meshes), part of the fixed table; no pass of the show calls them.
     virtual int copyToWorkspace() { return 0; }
     virtual int copyFromWorkspace() { return 0; }
     virtual int applyTrack(AnimTrack& track) { return 0; }
     virtual int build() { return 0; }
+    // Slot 4: kept empty so that the later slots keep their places.
     virtual int reserved() { return 0; }
     virtual void clearContent() {}
     virtual void upload() {}

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/object_kinds.h"
 #include "core/timeline.h"
 
 void ProjectStream::fail(const std::string& message)
@@ -95,7 +94,7 @@ bool readObjectHeader(ProjectStream& stream, ProjectObject& object)
     return true;
 }
 
-int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& timeline)
+int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& timeline, ObjectFactory create)
 {
     int32_t objectCount = 0;
     for (int kind = 0; kind < SECTION_COUNT; ++kind) {
@@ -107,7 +106,7 @@ int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& t
                 // Every entry is read into the one Timeline: tracks append, times replace.
                 if (!readObjectHeader(stream, timeline)) return -1;
             } else {
-                ProjectObject* object = createObjectOfKind(section);
+                ProjectObject* object = create(section);
                 if (!readObjectHeader(stream, *object)) {
                     object->destroy(DESTROY_FREE);
                     return -1;

@@ -37,10 +37,16 @@ private:
     std::string error_;
 };
 
-// Creates every object of the data into the registry (the Timeline section's
-// entries go into `timeline`). Returns the number of object records read,
-// Timeline entries included, or -1 with the reason in stream.error().
-int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& timeline);
+// Makes the empty object of a section's entry; given by the layer that knows
+// the kinds (app/object_kinds.h: createObjectOfKind), so that the reader
+// needs none of them.
+using ObjectFactory = ProjectObject* (*)(SectionKind section);
+
+// Creates every object of the data into the registry through `create` (the
+// Timeline section's entries go into `timeline`). Returns the number of
+// object records read, Timeline entries included, or -1 with the reason in
+// stream.error().
+int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& timeline, ObjectFactory create);
 bool readObjectHeader(ProjectStream& stream, ProjectObject& object);
 bool readTrack(ProjectStream& stream, AnimTrack& track);
 

@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 
 ObjectRegistry* theRegistry = nullptr;
-Timeline* theTimeline = nullptr;
 
 Timeline::Timeline()
 {

@@ -2,10 +2,7 @@
 
 #include <cstring>
 
-#include "core/memory.h"
 #include "platform/glimp.h"
-#include "render/fonts.h"
-#include "texture/texture.h"
 
 GlExtensions glExt;
 uint8_t shadersAvailable = 0;
@@ -88,22 +85,7 @@ bool initGraphics()
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
-
-    // The glow texture: transparent black on the card until the first frame copies into it.
-    glowTexture = new Texture();
-    glowTexture->setSize(128);
-    glowTexture->upload();
-
-    captionFont = memNew<BitmapFont>();
-    captionFont->create();
     return true;
 }
 
-void shutdownGraphics()
-{
-    memDelete(captionFont);  // its 96 lists go with it
-    captionFont = nullptr;
-    if (glowTexture) glowTexture->destroy(DESTROY_FREE);
-    glowTexture = nullptr;
-    GLimp_DestroyContext();
-}
+void shutdownGraphics() { GLimp_DestroyContext(); }

@@ -47,8 +47,8 @@ bool hasExtension(const char* name);
 bool hasExtensionIn(const char* extensions, const char* name);
 
 // With a context current (made by the platform layer): requires the four
-// extensions, fetches the entry points, sets the starting OpenGL state and
-// creates the shared rendering objects. False at the first failure.
+// extensions, fetches the entry points and sets the starting OpenGL state.
+// False at the first failure. (render/renderer.h: initRenderer.)
 bool initGraphics();
-// Releases what initGraphics made, then the context.
+// Destroys the context.
 void shutdownGraphics();

@@ -7,14 +7,11 @@
 #include "core/object_registry.h"
 #include "mesh/generators.h"
 #include "mesh/modifiers.h"
-#include "gl/gl_context.h"
 #include "texture/texture.h"
 
-namespace {
+MeshDevice meshDevice;
 
-// A chain deeper than this cannot be a chain of distinct meshes (a section
-// holds at most 255); applyTransform stops there even if a loop got in.
-constexpr int MAX_PARENT_DEPTH = 256;
+namespace {
 
 template <class T>
 void resizeArray(T*& array, int32_t& count, int32_t n)
@@ -35,13 +32,6 @@ void copyGeometry(const Mesh& from, Mesh& to)
     std::memcpy(to.normals, from.normals, sizeof(Vec3) * size_t(to.normalCount));
     std::memcpy(to.texcoords, from.texcoords, sizeof(TexCoord) * size_t(to.texcoordCount));
     std::memcpy(to.corners, from.corners, sizeof(MeshCorner) * size_t(to.cornerCount));
-}
-
-void rotateXYZ(Vec3 degrees)
-{
-    glRotatef(degrees.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(degrees.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(degrees.z, 0.0f, 0.0f, 1.0f);
 }
 
 }  // namespace
@@ -125,67 +115,26 @@ int Mesh::copyFromWorkspace()
 bool Mesh::wouldLoop(const Mesh* candidate) const
 {
     int depth = 0;
-    for (const Mesh* m = candidate; m && depth <= MAX_PARENT_DEPTH; m = m->parent, ++depth)
+    for (const Mesh* m = candidate; m && depth <= MESH_MAX_PARENT_DEPTH; m = m->parent, ++depth)
         if (m == this) return true;
-    return depth > MAX_PARENT_DEPTH;
+    return depth > MESH_MAX_PARENT_DEPTH;
 }
 
-void Mesh::applyTransform() { applyTransformAt(0); }
-
-void Mesh::applyTransformAt(int depth)
+void Mesh::upload()
 {
-    if (parent && depth < MAX_PARENT_DEPTH) parent->applyTransformAt(depth + 1);
-    glTranslatef(position.x, position.y, position.z);
-    rotateXYZ(rotation);
-    glScalef(scale.x, scale.y, scale.z);
+    unload();
+    buildVertexArray(*this);
+    if (meshDevice.upload) meshDevice.upload(*this);
 }
 
-void Mesh::bindTextures()
+void Mesh::unload()
 {
-    glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
-    if (texture0) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        texture0->bind();
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    glExt.glActiveTextureARB(GL_TEXTURE1_ARB);
-    if (texture1) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, static_cast<float>(GL_SPHERE_MAP));
-        glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, static_cast<float>(GL_SPHERE_MAP));
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        texture1->bind();
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
+    if (meshDevice.unload) meshDevice.unload(*this);
+    buffers.vertexBuffer = 0;
+    buffers.indexBuffer = 0;
 }
 
 void Mesh::draw()
 {
-    glPushMatrix();
-    applyTransform();
-    const MeshBuffers& geometry = sharedGeometry ? *sharedGeometry : buffers;
-    drawGeometry(geometry);
-    if (text.characters) {
-        // The last character is not drawn: the count is the length less one.
-        const size_t n = std::strlen(text.characters);
-        glPushAttrib(GL_CURRENT_BIT | GL_POLYGON_BIT | GL_LIST_BIT);
-        glListBase(text.listBase);
-        if (n > 1) glCallLists(static_cast<GLsizei>(n - 1), GL_UNSIGNED_BYTE, text.characters);
-        glPopAttrib();
-    }
-    // The copies accumulate: copy k sits k step transforms from the mesh.
-    for (int32_t k = 0; k < repeatCount; ++k) {
-        glTranslatef(repeatOffset.x, repeatOffset.y, repeatOffset.z);
-        rotateXYZ(repeatRotation);
-        glScalef(repeatScale, repeatScale, repeatScale);
-        drawGeometry(geometry);
-    }
-    glPopMatrix();
+    if (meshDevice.draw) meshDevice.draw(*this);
 }

@@ -6,11 +6,10 @@
 #include <cstdint>
 
 #include "core/project_object.h"
+#include "mesh/material_shader.h"
 #include "mesh/mesh_buffers.h"
-#include "mesh/mesh_tracks.h"
+#include "mesh/mesh_text.h"
 #include "mesh/vec3.h"
-#include "render/mesh_text.h"
-#include "gl/shader_program.h"
 
 class Texture;
 
@@ -45,6 +44,11 @@ struct MeshMaterial {
 
 // Texture index that names the glow texture; -1 names none.
 constexpr int32_t GLOW_TEXTURE_INDEX = -2;
+
+// A chain deeper than this cannot be a chain of distinct meshes (a section
+// holds at most 255); the renderer's placement stops there even if a loop
+// got in.
+constexpr int MESH_MAX_PARENT_DEPTH = 256;
 
 class Mesh : public ProjectObject {
 public:
@@ -81,12 +85,6 @@ public:
     void resizeNormals(int32_t n);
     void resizeCorners(int32_t n);
 
-    // Texture units before drawing: unit 0 modulated colour texture, unit 1
-    // sphere map. Leaves unit 1 selected.
-    void bindTextures();
-    // Multiplies the modelview matrix by the parent chain's placements (root
-    // first), then this mesh's.
-    void applyTransform();
     // True when making `candidate` this mesh's parent would close a loop.
     bool wouldLoop(const Mesh* candidate) const;
 
@@ -95,16 +93,27 @@ public:
     int applyTrack(AnimTrack& track) override;
     int build() override;
     void clearContent() override;
-    void upload() override;
-    void unload() override;
-    void draw() override;
+    void upload() override;  // unload, the vertex and index arrays, then meshDevice.upload
+    void unload() override;  // meshDevice.unload; both buffer names 0
+    void draw() override;    // meshDevice.draw
 
 protected:
     ~Mesh() override;
-
-private:
-    void applyTransformAt(int depth);
 };
+
+// The card's side of a Mesh. The render layer installs it while a GL
+// context exists (render/object_gl.cpp); without it a Mesh is data only:
+// no buffer objects, programs or glyph lists are made.
+struct MeshDevice {
+    void (*upload)(Mesh& mesh) = nullptr;  // buffer objects from the vertex and index arrays
+    void (*unload)(Mesh& mesh) = nullptr;  // deletes the buffer objects
+    void (*draw)(Mesh& mesh) = nullptr;    // placement, geometry, text, repeats
+    void (*buildProgram)(ShaderProgram& shader) = nullptr;    // (re)builds from the sources
+    void (*releaseProgram)(ShaderProgram& shader) = nullptr;  // deletes the program's objects
+    void (*createGlyphs)(MeshText& text) = nullptr;
+    void (*releaseGlyphs)(MeshText& text) = nullptr;  // only for a text whose lists were made
+};
+extern MeshDevice meshDevice;
 
 // The Mesh at position `index` of the mesh section, or null.
 Mesh* meshAt(int32_t index);

@@ -2,11 +2,8 @@
 
 #include "core/memory.h"
 #include "mesh/mesh.h"
-#include "gl/gl_context.h"
 
 namespace {
-
-const void* bufferOffset(size_t bytes) { return reinterpret_cast<const void*>(bytes); }
 
 template <class T>
 T entryOrZero(const T* array, int32_t count, int32_t index)
@@ -85,88 +82,4 @@ void computeTangents(MeshBuffers& buffers)
         vertex.binormal = cross(n, tangent);
     }
     memFree(sums);
-}
-
-void Mesh::unload()
-{
-    if (buffers.vertexBuffer != 0) glExt.glDeleteBuffersARB(1, &buffers.vertexBuffer);
-    if (buffers.indexBuffer != 0) glExt.glDeleteBuffersARB(1, &buffers.indexBuffer);
-    buffers.vertexBuffer = 0;
-    buffers.indexBuffer = 0;
-}
-
-void Mesh::upload()
-{
-    unload();
-    buildVertexArray(*this);
-    GLuint names[2] = {0, 0};
-    glExt.glGenBuffersARB(2, names);
-    buffers.vertexBuffer = names[0];
-    buffers.indexBuffer = names[1];
-    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;  // arrays kept, nothing on the card
-
-    glExt.glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffers.vertexBuffer);
-    glExt.glBufferDataARB(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(buffers.vertexCount) * GLsizeiptrARB(sizeof(MeshVertex)),
-                          buffers.vertices, GL_STATIC_DRAW_ARB);
-    glExt.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, buffers.indexBuffer);
-    glExt.glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, GLsizeiptrARB(buffers.indexCount) * GLsizeiptrARB(sizeof(uint32_t)),
-                          buffers.indices, GL_STATIC_DRAW_ARB);
-    // These client states are never disabled again: from the first upload
-    // on they are part of the global state every mesh draw relies on.
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glExt.glClientActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-}
-
-void drawGeometry(const MeshBuffers& buffers)
-{
-    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;
-    glExt.glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffers.vertexBuffer);
-    glExt.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, buffers.indexBuffer);
-    constexpr GLsizei stride = sizeof(MeshVertex);
-    glVertexPointer(3, GL_FLOAT, stride, bufferOffset(offsetof(MeshVertex, position)));
-    glNormalPointer(GL_FLOAT, stride, bufferOffset(offsetof(MeshVertex, normal)));
-    glExt.glClientActiveTextureARB(GL_TEXTURE0_ARB);
-    glTexCoordPointer(2, GL_FLOAT, stride, bufferOffset(offsetof(MeshVertex, texcoord)));
-    if (shadersAvailable) {
-        glExt.glVertexAttribPointerARB(TANGENT_ATTRIBUTE, 3, GL_FLOAT, GL_TRUE, stride,
-                                       bufferOffset(offsetof(MeshVertex, tangent)));
-        glExt.glVertexAttribPointerARB(BINORMAL_ATTRIBUTE, 3, GL_FLOAT, GL_TRUE, stride,
-                                       bufferOffset(offsetof(MeshVertex, binormal)));
-        glExt.glEnableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
-        glExt.glEnableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
-    }
-
-    const auto drawTriangles = [&] { glDrawElements(GL_TRIANGLES, buffers.indexCount, GL_UNSIGNED_INT, bufferOffset(0)); };
-    switch (static_cast<CullMode>(buffers.cullMode)) {
-    case CullMode::FrontFaces:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        drawTriangles();
-        break;
-    case CullMode::BothFaces:
-        glDisable(GL_CULL_FACE);
-        drawTriangles();
-        break;
-    case CullMode::BackThenFront:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_FRONT);
-        drawTriangles();
-        glCullFace(GL_BACK);
-        drawTriangles();
-        break;
-    case CullMode::BackFaces:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_FRONT);
-        drawTriangles();
-        glCullFace(GL_BACK);
-        break;
-    default: break;  // any other mode draws nothing
-    }
-
-    if (shadersAvailable) {
-        glExt.glDisableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
-        glExt.glDisableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
-    }
 }

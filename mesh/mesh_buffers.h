@@ -62,5 +62,3 @@ void buildVertexArray(Mesh& mesh);
 // Tangent and binormal of every vertex, from its triangle's positions and
 // texture coordinates, made orthogonal to the vertex normal.
 void computeTangents(MeshBuffers& buffers);
-// Draws the buffers with their cull mode; nothing without buffer objects.
-void drawGeometry(const MeshBuffers& buffers);

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Degrees to radians with the constant the data was made with.
-float radians(float degrees) { return degrees * 3.14159f * 2.0f / 360.0f; }
-
 int32_t wrap(int32_t n, int32_t size)
 {
     const int32_t r = n % size;

@@ -1,4 +1,5 @@
-// The software mixer: up to 64 voices, each a 16-bit sample played at a
+// The software mixer: up to 256 voices (VOICE_COUNT: each channel's voice
+// and its twin, which ramps out the note it replaces), each a 16-bit sample played at a
 // fractional rate with linear interpolation and 128-frame volume ramps,
 // added into a float stereo buffer that is then rounded and clipped to PCM.
 #pragma once

@@ -81,13 +81,11 @@ void installResourceCallbacks()
     setFileCallbacks(resourceOpen, resourceClose, resourceRead, resourceSeek, resourceTell);
 }
 
-ModuleStream* openModuleStream(const char* name, int32_t reserved0, int32_t reserved1)
+ModuleStream* openModuleStream(const char* name)
 {
     if (!callbacks.open) return nullptr;
     auto* stream = static_cast<ModuleStream*>(std::calloc(1, sizeof(ModuleStream)));
     if (!stream) return nullptr;
-    stream->reserved0 = reserved0;
-    stream->reserved1 = reserved1;
     stream->handle = callbacks.open(name);
     if (!stream->handle) {
         std::free(stream);

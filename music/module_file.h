@@ -53,12 +53,10 @@ void installResourceCallbacks();
 // The player's handle on an open module: every read of module data goes
 // through one of these.
 struct ModuleStream {
-    int32_t reserved0;
-    int32_t reserved1;
     void* handle;
 };
 
-ModuleStream* openModuleStream(const char* name, int32_t reserved0, int32_t reserved1);
+ModuleStream* openModuleStream(const char* name);
 void closeModuleStream(ModuleStream* stream);
 int32_t streamRead(void* buffer, int32_t count, ModuleStream* stream);
 void streamSeek(ModuleStream* stream, int32_t offset, SeekOrigin origin);

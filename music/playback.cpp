@@ -202,21 +202,21 @@ bool freeModule(XmModule* module)
     return true;
 }
 
-int32_t playingOrderPosition(int32_t query)
+int32_t playingOrderPosition()
 {
-    if (!query || !thePlayer.positionLog) return 0;
+    if (!thePlayer.positionLog) return 0;
     return thePlayer.positionLog[thePlayer.heardChunk].order;
 }
 
-int32_t playingRow(int32_t query)
+int32_t playingRow()
 {
-    if (!query || !thePlayer.positionLog) return 0;
+    if (!thePlayer.positionLog) return 0;
     return thePlayer.positionLog[thePlayer.heardChunk].row;
 }
 
-int32_t playingElapsedMs(int32_t query)
+int32_t playingElapsedMs()
 {
-    if (!query || !thePlayer.positionLog) return 0;
+    if (!thePlayer.positionLog) return 0;
     return thePlayer.positionLog[thePlayer.heardChunk].elapsedMs;
 }
 

@@ -56,11 +56,10 @@ void setTempo(XmModule* module, int32_t bpm);
 // Renders the chunk at the write cursor and advances it.
 void mixChunk();
 
-// The position of the chunk being heard; the argument must be non-zero
-// (0 gives 0), as must a log exist.
-int32_t playingOrderPosition(int32_t query);
-int32_t playingRow(int32_t query);
-int32_t playingElapsedMs(int32_t query);
+// The position of the chunk being heard; 0 without a position log.
+int32_t playingOrderPosition();
+int32_t playingRow();
+int32_t playingElapsedMs();
 
 // Playback without a device, for rendering to a file: everything
 // startPlayback sets up but the device, the first buffer and the thread.

@@ -349,7 +349,7 @@ XmModule* loadModule(const char* name, SampleLoadCallback sampleLoadCallback)
         loadError = "out of memory";
         return nullptr;
     }
-    ModuleStream* stream = openModuleStream(name, 0, 0);
+    ModuleStream* stream = openModuleStream(name);
     if (!stream) {
         std::free(module);
         loadError = "cannot open the module";

@@ -16,3 +16,22 @@ int64_t Sys_AudioPosition();
 // thread (call after refilling, before the device can reach it).
 void Sys_AudioWritten();
 void Sys_CloseAudio();
+
+// The sound backends behind the calls above, as sokol has a dummy beside
+// each real one: SDL's device (platform/audio_sdl.cpp), or none
+// (platform/audio_null.cpp: every open fails, so the player runs silent).
+struct AudioBackend {
+    bool (*open)(const int16_t* frames, int32_t frameCount, int32_t rate);
+    void (*start)();
+    int64_t (*position)();
+    void (*written)();
+    void (*close)();
+};
+extern const AudioBackend sdlAudio;
+extern const AudioBackend nullAudio;
+// The backend of the next Sys_OpenAudio; the null one until a program
+// chooses (with no device open).
+void Sys_UseAudio(const AudioBackend& backend);
+// The show's choice at start: the null backend when the environment says
+// SHOW_AUDIO=null, otherwise SDL's.
+const AudioBackend& Sys_ChooseAudio();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/audio.h"
@@ -36,9 +37,8 @@ void SDLCALL fill(void*, Uint8* stream, int length)
     output.consumed.store(position, std::memory_order_release);
 }
 
-}  // namespace
 
-bool Sys_OpenAudio(const int16_t* frames, int32_t frameCount, int32_t rate)
+bool openSdl(const int16_t* frames, int32_t frameCount, int32_t rate)
 {
     if (output.device || !frames || frameCount <= 0) return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -62,7 +62,7 @@ bool Sys_OpenAudio(const int16_t* frames, int32_t frameCount, int32_t rate)
     return true;
 }
 
-void Sys_StartAudio(int32_t firstFrame)
+void startSdl()
 {
     if (!output.device) return;
     // Paused, the callback does not run: the position can be set safely.
@@ -70,11 +70,11 @@ void Sys_StartAudio(int32_t firstFrame)
     SDL_PauseAudioDevice(output.device, 0);
 }
 
-int64_t Sys_AudioPosition() { return output.consumed.load(std::memory_order_acquire); }
+int64_t positionSdl() { return output.consumed.load(std::memory_order_acquire); }
 
-void Sys_AudioWritten() { output.written.fetch_add(1, std::memory_order_release); }
+void writtenSdl() { output.written.fetch_add(1, std::memory_order_release); }
 
-void Sys_CloseAudio()
+void closeSdl()
 {
     if (!output.device) return;
     SDL_CloseAudioDevice(output.device);  // waits for the callback to finish
@@ -82,4 +82,14 @@ void Sys_CloseAudio()
     output.device = 0;
     output.frames = nullptr;
     output.frameCount = 0;
+}
+
+}  // namespace
+
+const AudioBackend sdlAudio = {openSdl, startSdl, positionSdl, writtenSdl, closeSdl};
+
+const AudioBackend& Sys_ChooseAudio()
+{
+    const char* choice = std::getenv("SHOW_AUDIO");
+    return choice && std::strcmp(choice, "null") == 0 ? nullAudio : sdlAudio;
 }

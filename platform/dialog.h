@@ -39,6 +39,7 @@ struct DialogState {
     bool checked[DIALOG_MAX_CONTROLS] = {};
     bool ended = false;
     intptr_t result = 0;
+    void* context = nullptr;  // the procedure's own data, as given to Sys_RunDialog
 };
 
 enum class DialogMessage {
@@ -56,4 +57,4 @@ void Dialog_End(DialogState& dialog, intptr_t result);
 
 // Shows the dialog until its procedure ends it; returns the end result, or
 // -1 when the dialog cannot be shown at all (no display).
-intptr_t Sys_RunDialog(const DialogTemplate& dialogTemplate, DialogProc proc);
+intptr_t Sys_RunDialog(const DialogTemplate& dialogTemplate, DialogProc proc, void* context);

@@ -301,7 +301,7 @@ private:
 
 }  // namespace
 
-intptr_t Sys_RunDialog(const DialogTemplate& dialogTemplate, DialogProc proc)
+intptr_t Sys_RunDialog(const DialogTemplate& dialogTemplate, DialogProc proc, void* context)
 {
     if (dialogTemplate.controlCount > DIALOG_MAX_CONTROLS) return -1;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
@@ -316,6 +316,7 @@ intptr_t Sys_RunDialog(const DialogTemplate& dialogTemplate, DialogProc proc)
     }
     DialogState state;
     state.dialogTemplate = &dialogTemplate;
+    state.context = context;
     DialogWindow dialog(dialogTemplate, proc, state);
     proc(state, DialogMessage::InitDialog, -1);
     SDL_RaiseWindow(window);

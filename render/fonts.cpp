@@ -4,13 +4,11 @@
 #include <vector>
 
 #include "core/numeric.h"
-#include "app/settings.h"
+#include "render/render_state.h"
 #include "platform/font.h"
 #include "gl/gl.h"
 #include "gl/texture_units.h"
 #include "resources/font_resources.h"
-
-BitmapFont* captionFont = nullptr;
 
 namespace {
 
@@ -39,7 +37,7 @@ void BitmapFont::create()
 {
     release();
     listBase = glGenLists(BITMAP_FONT_LISTS);
-    height = captionFontHeight(screenWidth);
+    height = captionFontHeight(tr.screenWidth);
     FontFace* face = captionFontFace();
 
     // Bitmap rows are read when the list is compiled: one byte alignment.
@@ -84,7 +82,7 @@ void BitmapFont::release()
 void BitmapFont::drawText(float x, float y, const char* text) const
 {
     if (!text) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

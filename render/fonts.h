@@ -25,7 +25,7 @@ struct BitmapFont {
     BitmapFont(const BitmapFont&) = delete;
     BitmapFont& operator=(const BitmapFont&) = delete;
 
-    // 96 lists at the height for the current screenWidth; each draws its
+    // 96 lists at the height for tr.screenWidth; each draws its
     // glyph at the raster position and moves the raster position on.
     void create();
     void release();  // deletes the 96 lists (once)
@@ -35,5 +35,3 @@ struct BitmapFont {
     void drawText(float x, float y, const char* text) const;
 };
 
-// Created by initGraphics, released by shutdownGraphics.
-extern BitmapFont* captionFont;

@@ -3,32 +3,30 @@
 #include <cmath>
 
 #include "core/numeric.h"
-#include "app/settings.h"
+#include "render/render_state.h"
 #include "core/timeline.h"
 #include "platform/glimp.h"
 #include "gl/gl.h"
+#include "render/object_gl.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
 
-Scene* currentScene = nullptr;
-float cachedFieldOfView = 0.0f;
-float restoreFieldOfView = 70.0f;
-
-Scene* sceneForFrame()
+Scene* sceneForFrame(ObjectRegistry& registry, const Timeline& timeline)
 {
-    if (!theRegistry || !theTimeline) return nullptr;
-    return static_cast<Scene*>(theRegistry->at(SectionKind::Scene, theTimeline->sceneIndex));
+    return static_cast<Scene*>(registry.at(SectionKind::Scene, timeline.sceneIndex));
 }
 
-void renderFrame()
+void renderFrame(ObjectRegistry& registry, Timeline& timeline)
 {
-    glViewport(0, 0, screenWidth, screenHeight);
+    tr.registry = &registry;
+    tr.timeline = &timeline;
+    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
-    currentScene = sceneForFrame();
+    tr.currentScene = sceneForFrame(registry, timeline);
     // Without a Scene the back buffer is presented as it is.
-    if (currentScene) {
-        applySceneCamera(*currentScene);
-        renderScene(*currentScene);
+    if (tr.currentScene) {
+        applySceneCamera(*tr.currentScene);
+        renderScene(*tr.currentScene);
         glColor3f(1.0f, 1.0f, 1.0f);
     }
     glFlush();
@@ -39,8 +37,8 @@ void applySceneCamera(const Scene& scene)
 {
     // The projection is rebuilt only when the field of view changes; after
     // any frame it is otherwise the 3D restore's (aspect 4/3).
-    if (scene.fieldOfView != cachedFieldOfView) {
-        cachedFieldOfView = scene.fieldOfView;
+    if (scene.fieldOfView != tr.cachedFieldOfView) {
+        tr.cachedFieldOfView = scene.fieldOfView;
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         // The product of the two fields, as the show has it.
@@ -48,7 +46,7 @@ void applySceneCamera(const Scene& scene)
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float r = scene.roll * 3.14159f * 2.0f / 360.0f;
+    const float r = radians(scene.roll);
     gluLookAt(scene.eye[0], scene.eye[1], scene.eye[2], scene.target[0], scene.target[1], scene.target[2],
               std::sin(r), std::cos(r), 0.0);
 }
@@ -61,11 +59,9 @@ void drawBackground(const Scene& scene)
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();
+    loadPixelProjection();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -108,18 +104,18 @@ void renderScene(const Scene& scene)
     applyLights();
     drawMeshes();
     if (glowTexture) {
-        glowTexture->bind();
+        bindTexture(*glowTexture);
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
     }
     glPopMatrix();
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
 
     if (scene.backgroundImage.textureIndex != -1) drawBackground(scene);
 
     if (scene.viewportEnabled) {
-        const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+        const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
         glViewport(truncToInt32(w / 100.0f * scene.viewportX), truncToInt32(h / 100.0f * scene.viewportY),
                    truncToInt32(w / 100.0f * scene.viewportWidth), truncToInt32(h / 100.0f * scene.viewportHeight));
     }
@@ -134,7 +130,7 @@ void renderScene(const Scene& scene)
     drawZoomGlow(scene);
     drawRingGlows(scene);
 
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
     begin2D();
     drawImageOverlays(scene);
     drawCaptions(scene);

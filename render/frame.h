@@ -7,20 +7,21 @@
 
 class Mesh;
 class Scene;
+class Timeline;
 struct ImageQuad;
 struct MeshMaterial;
+struct ObjectRegistry;
 
 constexpr int32_t GLOW_SOURCE_SIZE = 128;  // pixels square, the glow texture's size
 constexpr int32_t LIGHT_SLOTS = 7;          // OpenGL's eighth light is never used
 
-extern Scene* currentScene;        // the Scene of the frame being drawn, or null
-extern float cachedFieldOfView;    // of the last projection a Scene camera built; starts at 0
-extern float restoreFieldOfView;   // of the 3D restore; starts at 70
-
-void renderFrame();
+// The frame of the registry's objects at the Timeline's time; its state
+// (the current Scene, the camera's field of view...) is in tr
+// (render/render_state.h).
+void renderFrame(ObjectRegistry& registry, Timeline& timeline);
 // The Scene at the Timeline's index, or null for -1 and any index at or past
 // the number of Scenes.
-Scene* sceneForFrame();
+Scene* sceneForFrame(ObjectRegistry& registry, const Timeline& timeline);
 
 void applySceneCamera(const Scene& scene);
 void renderScene(const Scene& scene);
@@ -41,8 +42,11 @@ struct MeshSortEntry {
 // keep their section order: near to far, or far to near.
 void sortMeshEntries(MeshSortEntry* entries, int32_t count, bool nearFirst);
 
-// The 2D pixel projection over the screen (origin bottom left), and the
-// fixed 4/3 perspective restore after it.
+// The one 2D set-up: the pixel projection over the screen (origin bottom
+// left), identity modelview, modelview selected.
+void loadPixelProjection();
+// loadPixelProjection with the 2D layers' state, and the fixed 4/3
+// perspective restore after it.
 void begin2D();
 void end2D();
 void drawImageQuad(const ImageQuad& quad);

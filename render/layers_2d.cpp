@@ -3,9 +3,10 @@
 #include <cmath>
 
 #include "core/numeric.h"
-#include "app/settings.h"
+#include "render/render_state.h"
 #include "render/fonts.h"
 #include "render/frame.h"
+#include "render/object_gl.h"
 #include "gl/gl.h"
 #include "gl/texture_units.h"
 #include "scene/scene.h"
@@ -37,18 +38,23 @@ void forEachLayerTrack(const Scene& scene, SceneTrack id, Draw draw)
 
 void bindGlowTexture()
 {
-    if (glowTexture) glowTexture->bind();
+    if (glowTexture) bindTexture(*glowTexture);
 }
 
 }  // namespace
 
-void begin2D()
+void loadPixelProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
+    glOrtho(0, tr.screenWidth, 0, tr.screenHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void begin2D()
+{
+    loadPixelProjection();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -57,10 +63,10 @@ void begin2D()
 
 void end2D()
 {
-    restoreFieldOfView = cachedFieldOfView;
+    tr.restoreFieldOfView = tr.cachedFieldOfView;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(restoreFieldOfView * 4.0f / 3.0f, 4.0 / 3.0, 0.01, 100.0);
+    gluPerspective(tr.restoreFieldOfView * 4.0f / 3.0f, 4.0 / 3.0, 0.01, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_LIGHTING);
@@ -75,11 +81,11 @@ void drawFullScreenQuad()
     glTexCoord2f(0.0f, 0.0f);
     glVertex2i(0, 0);
     glTexCoord2f(1.0f, 0.0f);
-    glVertex2i(screenWidth, 0);
+    glVertex2i(tr.screenWidth, 0);
     glTexCoord2f(1.0f, 1.0f);
-    glVertex2i(screenWidth, screenHeight);
+    glVertex2i(tr.screenWidth, tr.screenHeight);
     glTexCoord2f(0.0f, 1.0f);
-    glVertex2i(0, screenHeight);
+    glVertex2i(0, tr.screenHeight);
     glEnd();
 }
 
@@ -87,12 +93,12 @@ void drawImageQuad(const ImageQuad& quad)
 {
     Texture* texture = textureAt(quad.textureIndex);
     if (!texture) return;
-    setTextureUnits(true, false);
+    setTextureUnit(1, false);
+    setTextureUnit(0, true, texture->glTexture);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4fv(quad.color);
-    texture->bind();
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
     const float x0 = w * quad.x, y0 = h * quad.y;
     quadAt(x0, y0, x0 + w * quad.width, y0 + h * quad.height);
 }
@@ -100,12 +106,12 @@ void drawImageQuad(const ImageQuad& quad)
 void drawZoomGlow(const Scene& scene)
 {
     if (!scene.zoomGlowOn() || !(scene.glowSize > 0.0f)) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     begin2D();
     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
     glEnable(GL_BLEND);
     bindGlowTexture();
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
     for (int32_t i = 0; i < scene.glowCount; ++i) {
         // Each copy larger and fainter than the one before.
         const float f = static_cast<float>(i) / static_cast<float>(scene.glowCount);
@@ -124,16 +130,16 @@ void drawRingGlows(const Scene& scene)
         const int32_t n = truncToInt32(track.value[1]);
         if (n <= 0) return;
         const float radius = track.value[0];
-        setTextureUnits(false, false);
+        disableTextureUnits();
         begin2D();
         glBlendFunc(GL_SRC_COLOR, GL_ONE);
         glEnable(GL_BLEND);
         bindGlowTexture();
         glColor3f(track.value[3] / 255.0f, track.value[4] / 255.0f, track.value[5] / 255.0f);
-        const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+        const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
         quadAt(0.0f, 0.0f, w, h);
         for (int32_t j = 0; j < n; ++j) {
-            const float a = static_cast<float>(j) / static_cast<float>(n) * 360.0f * 3.14159f * 2.0f / 360.0f;
+            const float a = radians(static_cast<float>(j) / static_cast<float>(n) * 360.0f);
             const float x = radius * std::cos(a), y = radius * std::sin(a);
             quadAt(x, y, w + x, h + y);
         }
@@ -154,20 +160,20 @@ void drawImageOverlays(const Scene& scene)
 
 void drawCaptions(const Scene& scene)
 {
-    if (!captionFont) return;
+    if (!tr.captionFont) return;
     forEachLayerTrack(scene, SceneTrack::Caption, [](const AnimTrack& track) {
         const float k = 1.0f / 256.0f;
         glColor4f(track.value[3] * k, track.value[4] * k, track.value[5] * k, track.value[6] * k);
-        const float x = static_cast<float>(screenWidth) / 100.0f * track.value[0];
-        const float y = static_cast<float>(screenHeight) / 100.0f * track.value[1];
-        captionFont->drawText(x, y, track.name);
+        const float x = static_cast<float>(tr.screenWidth) / 100.0f * track.value[0];
+        const float y = static_cast<float>(tr.screenHeight) / 100.0f * track.value[1];
+        tr.captionFont->drawText(x, y, track.name);
     });
 }
 
 void drawFade(const Scene& scene)
 {
     if (!(scene.fadeColor[3] > 0.0f)) return;
-    setTextureUnits(false, false);
+    disableTextureUnits();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4fv(scene.fadeColor);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <deque>
 
-#include "core/memory.h"
+#include "mesh/mesh_text.h"
 #include "platform/font.h"
 #include "render/fonts.h"
 #include "gl/gl.h"
@@ -152,36 +152,28 @@ std::vector<float> tessellateContours(const std::vector<std::vector<float>>& con
     return std::move(result.triangles);
 }
 
-void MeshText::createGlyphs()
+void createGlyphLists(MeshText& text)
 {
     // A second text step on the same mesh replaces the earlier lists.
-    if (listBase != 0) glDeleteLists(listBase, MESH_TEXT_LISTS);
-    listBase = glGenLists(MESH_TEXT_LISTS);
+    if (text.listBase != 0) glDeleteLists(text.listBase, MESH_TEXT_LISTS);
+    text.listBase = glGenLists(MESH_TEXT_LISTS);
     FontFace* face = outlineFontFace();
-    font = face;
+    text.font = face;
     GlyphOutline outline;
     for (uint32_t code = 0; code < MESH_TEXT_GLYPHS; ++code) {
         if (!Font_GlyphOutline(face, codePageCharacter(static_cast<uint8_t>(code)), MESH_TEXT_DEVIATION,
                                &outline))
             outline = GlyphOutline();
-        glyphMetrics[code] = metricsOf(outline);
-        glNewList(listBase + code, GL_COMPILE);
+        text.glyphMetrics[code] = metricsOf(outline);
+        glNewList(text.listBase + code, GL_COMPILE);
         if (!outline.contours.empty()) {
             emitFace(tessellateContours(outline.contours, 1.0f), 0.0f, 1.0f);
-            emitFace(tessellateContours(outline.contours, -1.0f), -depth, -1.0f);
-            emitSides(outline.contours, depth);
+            emitFace(tessellateContours(outline.contours, -1.0f), -text.depth, -1.0f);
+            emitSides(outline.contours, text.depth);
         }
-        glTranslatef(glyphMetrics[code].cellIncX, glyphMetrics[code].cellIncY, 0.0f);
+        glTranslatef(text.glyphMetrics[code].cellIncX, text.glyphMetrics[code].cellIncY, 0.0f);
         glEndList();
     }
 }
 
-void MeshText::releaseGlyphs()
-{
-    if (characters) memFree(characters);
-    characters = nullptr;
-    // A text that never made its lists owns none: deleting 256 names from 0
-    // would take other owners' lists (the caption font's) with them.
-    if (listBase != 0) glDeleteLists(listBase, MESH_TEXT_LISTS);
-    listBase = 0;
-}
+void deleteGlyphLists(MeshText& text) { glDeleteLists(text.listBase, MESH_TEXT_LISTS); }

@@ -6,6 +6,8 @@
 #include "core/timeline.h"
 #include "mesh/mesh.h"
 #include "render/frame.h"
+#include "render/object_gl.h"
+#include "render/render_state.h"
 #include "gl/gl.h"
 #include "gl/gl_context.h"
 #include "gl/shader_program.h"
@@ -15,7 +17,7 @@
 
 namespace {
 
-bool active(const ProjectObject& object) { return theTimeline && theTimeline->isActive(object); }
+bool active(const ProjectObject& object) { return tr.timeline && tr.timeline->isActive(object); }
 
 float distanceBetween(const float* eye, const Vec3& position)
 {
@@ -27,7 +29,7 @@ void drawSorted(const MeshSortEntry* entries, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         Mesh& mesh = *entries[i].mesh;
-        mesh.bindTextures();
+        bindMeshTextures(mesh);
         applyMaterial(mesh.material);
         mesh.draw();
         endMaterial();
@@ -39,11 +41,11 @@ void drawSorted(const MeshSortEntry* entries, int32_t count)
 void applyLights()
 {
     for (int32_t slot = 0; slot < LIGHT_SLOTS; ++slot) {
-        ProjectObject* object = theRegistry ? theRegistry->at(SectionKind::Light, slot) : nullptr;
+        ProjectObject* object = tr.registry ? tr.registry->at(SectionKind::Light, slot) : nullptr;
         if (object && active(*object)) {
             Light& light = *static_cast<Light*>(object);
             light.lightNumber = slot;
-            light.applyLight();
+            applyLight(light);
         } else {
             glDisable(GL_LIGHT0 + static_cast<GLenum>(slot));
         }
@@ -88,7 +90,7 @@ void applyMaterial(const MeshMaterial& material)
         break;
     default: break;  // blending and alpha test stay as they are
     }
-    if (shadersAvailable) useProgram(material.shader, material.shaderOn);
+    if (shadersAvailable) useProgram(material.shaderOn ? material.shader.program : 0);
 }
 
 void endMaterial()
@@ -104,9 +106,9 @@ void drawMeshes()
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (!currentScene || !theRegistry) return;
+    if (!tr.currentScene || !tr.registry) return;
 
-    ObjectList<ProjectObject>& meshes = (*theRegistry)[SectionKind::Mesh];
+    ObjectList<ProjectObject>& meshes = (*tr.registry)[SectionKind::Mesh];
     const int32_t total = meshes.count();
     if (total == 0) return;
     auto* opaque = static_cast<MeshSortEntry*>(memAlloc(sizeof(MeshSortEntry) * static_cast<size_t>(total)));
@@ -117,7 +119,7 @@ void drawMeshes()
         for (ProjectObject* object : meshes) {
             if (!active(*object)) continue;
             Mesh* mesh = static_cast<Mesh*>(object);
-            const MeshSortEntry entry{mesh, distanceBetween(currentScene->eye, mesh->position)};
+            const MeshSortEntry entry{mesh, distanceBetween(tr.currentScene->eye, mesh->position)};
             if (mesh->material.blendMode == static_cast<int32_t>(MaterialBlend::Opaque)) opaque[opaqueCount++] = entry;
             else seeThrough[seeThroughCount++] = entry;
         }
@@ -132,11 +134,11 @@ void drawMeshes()
 
 void drawParticles()
 {
-    if (!theRegistry) return;
-    for (ProjectObject* object : (*theRegistry)[SectionKind::ParticleSystem]) {
+    if (!tr.registry) return;
+    for (ProjectObject* object : (*tr.registry)[SectionKind::ParticleSystem]) {
         if (!active(*object)) continue;
         ParticleSystem& system = *static_cast<ParticleSystem*>(object);
-        system.setParticleTextureUnits();
+        setParticleTextureUnits(system);
         system.draw();
     }
 }

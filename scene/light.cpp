@@ -14,14 +14,4 @@ int Light::build()
     return 0;
 }
 
-void Light::applyLight() const
-{
-    const GLenum light = GL_LIGHT0 + static_cast<GLenum>(lightNumber);
-    glEnable(light);
-    glLightfv(light, GL_AMBIENT, ambient);
-    glLightfv(light, GL_DIFFUSE, diffuse);
-    glLightfv(light, GL_SPECULAR, specular);
-    glLightfv(light, GL_POSITION, position);
-}
-
 ProjectObject* createLight() { return new Light(); }

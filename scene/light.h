@@ -10,7 +10,7 @@
 
 class Light : public ProjectObject {
 public:
-    int32_t lightNumber = 0;  // slot 0..6, set by the renderer before applyLight
+    int32_t lightNumber = 0;  // slot 0..6, set by the renderer before it applies the light
     float position[4] = {0.0f, 1.0f, 0.0f, 1.0f};
     float ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
     float diffuse[4] = {0.7f, 0.7f, 0.7f, 1.0f};
@@ -18,9 +18,6 @@ public:
 
     int applyTrack(AnimTrack& track) override;
     int build() override;  // the parameter tracks
-
-    // Switches GL_LIGHT0 + lightNumber on with the colours and the position.
-    void applyLight() const;
 };
 
 ProjectObject* createLight();

@@ -6,13 +6,11 @@
 #include "texture/texture.h"
 
 int32_t particleSeed = PARTICLE_SEED_START;
+ParticleDevice particleDevice;
 
 float particleRandom()
 {
-    // Only the low 15 bits of the product matter, so the 32-bit wrap of
-    // seed x 15625 (done unsigned here) changes nothing.
-    particleSeed = static_cast<int32_t>((static_cast<uint32_t>(particleSeed) * 15625u + 1u) & 0x7FFFu);
-    return static_cast<float>(particleSeed) / 32678.0f;  // 32678, as the show has it
+    return random15(particleSeed);
 }
 
 ParticleSystem::ParticleSystem()
@@ -80,64 +78,9 @@ void ParticleSystem::animate(float time, float elapsed)
         if (updateParticle(particles[i], elapsed)) spawnParticle(i);
 }
 
-void ParticleSystem::setParticleTextureUnits() const
-{
-    glExt.glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
-    if (particleTexture) {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_2D);
-        particleTexture->bind();
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-}
-
 void ParticleSystem::draw()
 {
-    glPushMatrix();
-    // Alpha test with whatever function the earlier passes left.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_ALPHA_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
-    // The whole system turns about the world origin, not about the emitter.
-    glRotatef(emitterRotation[0], 1.0f, 0.0f, 0.0f);
-    glRotatef(emitterRotation[1], 0.0f, 1.0f, 0.0f);
-    glRotatef(emitterRotation[2], 0.0f, 0.0f, 1.0f);
-    const float s = particleSize;
-    for (int32_t i = 0; i < particleCount; ++i) {
-        const Particle& p = particles[i];
-        glPushMatrix();
-        glColor4fv(p.color);
-        glTranslatef(p.position[0], p.position[1], p.position[2]);
-        // Face the viewer: keep only the translation of the modelview.
-        GLfloat m[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, m);
-        m[0] = 1.0f, m[1] = 0.0f, m[2] = 0.0f, m[3] = 0.0f;
-        m[4] = 0.0f, m[5] = 1.0f, m[6] = 0.0f, m[7] = 0.0f;
-        m[8] = 0.0f, m[9] = 0.0f, m[10] = 1.0f, m[11] = 0.0f;
-        m[15] = 1.0f;
-        glLoadMatrixf(m);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-s, -s, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(s, -s, 0.0f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(s, s, 0.0f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-s, s, 0.0f);
-        glEnd();
-        glPopMatrix();
-    }
-    glDepthMask(GL_TRUE);
-    glPopMatrix();
+    if (particleDevice.draw) particleDevice.draw(*this);
 }
 
 ProjectObject* createParticleSystem() { return new ParticleSystem(); }

@@ -46,7 +46,7 @@ public:
 
     int applyTrack(AnimTrack& track) override;
     int build() override;  // the parameter tracks
-    void draw() override;
+    void draw() override;  // particleDevice.draw
     // The tracks, then every particle moved on by `elapsed` seconds; a dead
     // one is reborn at once.
     void animate(float time, float elapsed) override;
@@ -55,12 +55,17 @@ public:
     // same count changes nothing. Below zero counts as zero.
     void setParticleCount(int32_t n);
     void spawnParticle(int32_t index);
-    // Unit 1 off; unit 0 with the particle texture, modulated, or off.
-    void setParticleTextureUnits() const;
 
 protected:
     ~ParticleSystem() override;  // frees the particles
 };
+
+// The card's side of a ParticleSystem, installed by the render layer while a
+// GL context exists (render/object_gl.cpp); without it nothing is drawn.
+struct ParticleDevice {
+    void (*draw)(ParticleSystem& system) = nullptr;
+};
+extern ParticleDevice particleDevice;
 
 // Advances one particle; true when it has faded out (alpha at or below 0).
 bool updateParticle(Particle& particle, float dt);

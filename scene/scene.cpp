@@ -1,13 +1,12 @@
 #include "scene/scene.h"
 
-#include "gl/gl.h"
 
 int32_t fogModeOf(int32_t mode)
 {
     switch (static_cast<FogMode>(mode)) {
-    case FogMode::Linear: return GL_LINEAR;
-    case FogMode::Exp: return GL_EXP;
-    case FogMode::Exp2: return GL_EXP2;
+    case FogMode::Linear: return FOG_LINEAR;
+    case FogMode::Exp: return FOG_EXP;
+    case FogMode::Exp2: return FOG_EXP2;
     }
     return -1;
 }

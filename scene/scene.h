@@ -10,6 +10,12 @@
 
 constexpr uint32_t SCENE_ZOOM_GLOW = 4;  // flags bit: zoom glow on
 
+// The fog modes, by the values OpenGL gives them (the renderer hands fogMode
+// to glFogi as it is; render/object_gl.cpp checks the values).
+constexpr int32_t FOG_LINEAR = 0x2601;  // GL_LINEAR
+constexpr int32_t FOG_EXP = 0x0800;     // GL_EXP
+constexpr int32_t FOG_EXP2 = 0x0801;    // GL_EXP2
+
 // An image laid over the screen; position and size are fractions of the
 // screen from the bottom left.
 struct ImageQuad {
@@ -26,7 +32,7 @@ public:
     float roll = 0.0f;  // degrees
     float fadeColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     uint32_t flags = 0;
-    int32_t fogMode = -1;  // GL_LINEAR, GL_EXP, GL_EXP2, or -1 for no fog
+    int32_t fogMode = -1;  // FOG_LINEAR, FOG_EXP, FOG_EXP2, or -1 for no fog
     float fogStart = 0.1f;
     float fogEnd = 6.0f;
     float fogDensity = 0.5f;

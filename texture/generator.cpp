@@ -65,11 +65,7 @@ void setGeneratorSize(int32_t size)
 
 float nextRandom()
 {
-    // Only the low 15 bits of the product matter, so 32-bit wrap-around is exact.
-    const uint32_t seed = static_cast<uint32_t>(generator.randomSeed) * 15625u + 1u;
-    generator.randomSeed = static_cast<int32_t>(seed & 0x7FFFu);
-    // 32678, not 32768: results run slightly above 1.
-    return static_cast<float>(generator.randomSeed) / 32678.0f;
+    return random15(generator.randomSeed);
 }
 
 void resetGenerator()

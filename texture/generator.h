@@ -73,7 +73,7 @@ void runStep(uint32_t* image, const AnimTrack& track);
 // Combines `source` into `image` pixel by pixel over genCount pixels with
 // blend mode `mode` (0-255).
 void combine(uint32_t* image, const uint32_t* source, uint32_t mode);
-// Steps the seed: seed = (seed x 15625 + 1) mod 32768; returns seed / 32678.
+// random15 over the generator's seed.
 float nextRandom();
 
 // Back to the state of a fresh start: initial size and seed, every buffer

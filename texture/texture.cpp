@@ -5,11 +5,11 @@
 #include "core/memory.h"
 #include "core/numeric.h"
 #include "core/object_registry.h"
-#include "gl/gl.h"
 #include "texture/generator.h"
 #include "texture/operators.h"
 
 Texture* glowTexture = nullptr;
+TextureDevice textureDevice;
 
 namespace {
 
@@ -37,8 +37,6 @@ void Texture::setSize(int32_t n)
     if (pixels) memFree(pixels);
     pixels = static_cast<uint32_t*>(memAlloc(pixelCount(n) * sizeof(uint32_t)));
 }
-
-void Texture::bind() const { glBindTexture(GL_TEXTURE_2D, glTexture); }
 
 int Texture::copyToWorkspace()
 {
@@ -79,24 +77,12 @@ void Texture::clearContent()
 void Texture::upload()
 {
     unload();
-    if (!pixels) return;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glTexture = name;
-    glBindTexture(GL_TEXTURE_2D, glTexture);
-    // The mipmaps are generated but never sampled: minification is plain linear.
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels);
+    if (pixels && textureDevice.upload) textureDevice.upload(*this);
 }
 
 void Texture::unload()
 {
-    if (glTexture != 0) {
-        const GLuint name = glTexture;
-        glDeleteTextures(1, &name);
-    }
+    if (glTexture != 0 && textureDevice.unload) textureDevice.unload(*this);
     glTexture = 0;
 }
 

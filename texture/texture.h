@@ -1,5 +1,6 @@
 // The Texture object: a square 32-bit image generated once by its own build
-// program, kept in main memory and uploaded as an OpenGL 2D texture.
+// program, kept in main memory and uploaded as an OpenGL 2D texture by the
+// renderer (textureDevice below).
 // Meshes, particle systems and overlays bind textures by their index in the
 // Texture section.
 #pragma once
@@ -21,23 +22,31 @@ public:
     // power of two at or below it within that range (see normaliseTextureSize).
     // The same size keeps the image; any other size makes it transparent black.
     void setSize(int32_t n);
-    void bind() const;  // glBindTexture(GL_TEXTURE_2D, glTexture)
 
     int copyToWorkspace() override;    // pixels -> the shared 512 x 512 workspace image
     int copyFromWorkspace() override;  // workspace image -> pixels
     int applyTrack(AnimTrack& track) override;  // one build step (id 22 resizes first)
     int build() override;               // build tracks, param tracks, upload
     void clearContent() override;       // every pixel word 0
-    void upload() override;             // unload, then a new texture from the pixels
-    void unload() override;             // delete the OpenGL texture if any
+    void upload() override;             // unload, then a new texture from the pixels (textureDevice)
+    void unload() override;             // delete the OpenGL texture if any (textureDevice)
 
 protected:
     // Releases the pixels. The OpenGL texture ends with the rendering context.
     ~Texture() override;
 };
 
+// The card's side of a Texture. The render layer installs it while a GL
+// context exists (render/object_gl.cpp); without it a Texture is data only
+// and its glTexture stays 0.
+struct TextureDevice {
+    void (*upload)(Texture& texture) = nullptr;  // a new card texture from the pixels, named in glTexture
+    void (*unload)(Texture& texture) = nullptr;  // deletes the card texture glTexture names
+};
+extern TextureDevice textureDevice;
+
 // The 128 x 128 texture that receives the glow source every frame; made by
-// initGraphics, destroyed by shutdownGraphics.
+// initRenderer, destroyed by shutdownRenderer.
 extern Texture* glowTexture;
 
 // The Texture at position `index` of the running show's Texture section, or

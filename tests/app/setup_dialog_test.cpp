@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "app/setup_dialog.h"
 
 namespace {
@@ -9,10 +8,8 @@ class SetupDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        screenWidth = 640;
-        screenHeight = 480;
-        fullScreen = 0;
         dialog.dialogTemplate = &setupDialogTemplate();
+        dialog.context = &settings;
         setupDialogProc(dialog, DialogMessage::InitDialog, -1);
     }
     // What a click on an auto radio button does to the group.
@@ -21,6 +18,7 @@ protected:
         for (int id : {ID_RES_640, ID_RES_800, ID_RES_1024}) Dialog_SetChecked(dialog, id, id == radio);
     }
     bool command(int id) { return setupDialogProc(dialog, DialogMessage::Command, id); }
+    Settings settings;
     DialogState dialog;
 };
 
@@ -38,9 +36,9 @@ TEST_F(SetupDialog, RunUntouchedGivesA640By480Window)
     EXPECT_TRUE(command(ID_RUN));
     EXPECT_TRUE(dialog.ended);
     EXPECT_EQ(dialog.result, 1);
-    EXPECT_EQ(screenWidth, 640);
-    EXPECT_EQ(screenHeight, 480);
-    EXPECT_EQ(fullScreen, 0);
+    EXPECT_EQ(settings.screenWidth, 640);
+    EXPECT_EQ(settings.screenHeight, 480);
+    EXPECT_EQ(settings.fullScreen, 0);
 }
 
 TEST_F(SetupDialog, RunTakesTheChosenResolutionAndFullscreen)
@@ -49,19 +47,19 @@ TEST_F(SetupDialog, RunTakesTheChosenResolutionAndFullscreen)
     Dialog_SetChecked(dialog, ID_FULLSCREEN, true);
     command(ID_RUN);
     EXPECT_EQ(dialog.result, 1);
-    EXPECT_EQ(screenWidth, 1024);
-    EXPECT_EQ(screenHeight, 768);
-    EXPECT_EQ(fullScreen, 1);
+    EXPECT_EQ(settings.screenWidth, 1024);
+    EXPECT_EQ(settings.screenHeight, 768);
+    EXPECT_EQ(settings.fullScreen, 1);
 }
 
 TEST_F(SetupDialog, WithNoResolutionCheckedTheStoredOneStays)
 {
     choose(-1);
-    screenWidth = 800;
-    screenHeight = 600;
+    settings.screenWidth = 800;
+    settings.screenHeight = 600;
     command(ID_RUN);
-    EXPECT_EQ(screenWidth, 800);
-    EXPECT_EQ(screenHeight, 600);
+    EXPECT_EQ(settings.screenWidth, 800);
+    EXPECT_EQ(settings.screenHeight, 600);
 }
 
 TEST_F(SetupDialog, ExitAndCloseEndWithZeroAndChangeNothing)
@@ -71,11 +69,12 @@ TEST_F(SetupDialog, ExitAndCloseEndWithZeroAndChangeNothing)
     EXPECT_FALSE(command(ID_EXIT));
     EXPECT_TRUE(dialog.ended);
     EXPECT_EQ(dialog.result, 0);
-    EXPECT_EQ(screenWidth, 640);
-    EXPECT_EQ(fullScreen, 0);
+    EXPECT_EQ(settings.screenWidth, 640);
+    EXPECT_EQ(settings.fullScreen, 0);
 
     DialogState closed;
     closed.dialogTemplate = &setupDialogTemplate();
+    closed.context = &settings;
     setupDialogProc(closed, DialogMessage::Close, -1);
     EXPECT_TRUE(closed.ended);
     EXPECT_EQ(closed.result, 0);

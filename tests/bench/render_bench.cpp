@@ -9,7 +9,7 @@
 
 #include "render/frame.h"
 #include "gl/gl.h"
-#include "render/mesh_text.h"
+#include "mesh/mesh_text.h"
 #include "scene/scene.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
@@ -44,7 +44,7 @@ void BM_LayersFrame(benchmark::State& state)
             if (track->id() >= 5 && track->id() != 7) track->flags &= ~TRACK_APPLY;
     }
     for (auto _ : state) {
-        renderFrame();
+        renderFrame(show->registry, show->timeline);
         glFinish();
     }
 }

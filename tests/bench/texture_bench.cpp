@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tests/support/headless_gl.h"
@@ -90,7 +91,7 @@ void buildTextures(benchmark::State& state, const std::vector<uint8_t>& bytes, b
         registry = std::make_unique<ObjectRegistry>();
         timeline = std::make_unique<Timeline>();
         ProjectStream stream(bytes.data(), bytes.size());
-        if (loadProject(stream, *registry, *timeline) < 0) {
+        if (loadProject(stream, *registry, *timeline, createObjectOfKind) < 0) {
             state.SkipWithError(stream.error().c_str());
             state.ResumeTiming();
             break;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tools/project_builder.h"
@@ -20,7 +21,7 @@ struct Loaded {
     explicit Loaded(const std::vector<uint8_t>& bytes)
     {
         ProjectStream stream(bytes.data(), bytes.size());
-        count = loadProject(stream, registry, timeline);
+        count = loadProject(stream, registry, timeline, createObjectOfKind);
         error = stream.error();
         consumed = stream.offset();
     }

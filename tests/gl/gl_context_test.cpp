@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/progress_bar.h"
-#include "app/settings.h"
 #include "gl/gl_context.h"
+#include "render/progress_bar.h"
+#include "render/render_state.h"
 #include "tests/support/headless_gl.h"
 
 namespace {
@@ -53,7 +53,7 @@ TEST(InitGraphics, LeavesTheStartingState)
 TEST(ProgressBar, FillsFromTheLeftInsideItsOutline)
 {
     ASSERT_TRUE(useHeadlessGl());
-    ASSERT_EQ(screenWidth, 640);
+    ASSERT_EQ(tr.screenWidth, 640);
     // At 640 x 480 the bar's lower edge is at y = 82 * 1.6 = 131 and its
     // fill starts at x = 43 * 1.6 = 68; half the bar ends near 68 + 253.
     drawProgress(50);

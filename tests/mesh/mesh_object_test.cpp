@@ -215,3 +215,15 @@ TEST(MeshKind, ProjectSourcesUseTheMeshTrackNames)
     EXPECT_EQ(mesh.buildTracks[1].flags & TRACK_ID_MASK, uint32_t(MeshTrack::Normals));
     EXPECT_EQ(mesh.paramTracks[0].flags & TRACK_ID_MASK, uint32_t(MeshTrack::RenderState));
 }
+
+// No GL context in this program: the material records its texts, the card
+// builds nothing.
+TEST_F(MeshObjectTest, ShaderTrackRecordsTheTextsWithoutACard)
+{
+    Mesh& mesh = addMesh();
+    applyTo(mesh, MeshTrack::Shader, {4});
+    EXPECT_EQ(mesh.material.shaderOn, 1);
+    EXPECT_EQ(mesh.material.shader.vertexSource, shaderSourcesOf(4).vertex);
+    EXPECT_EQ(mesh.material.shader.fragmentSource, shaderSourcesOf(4).fragment);
+    EXPECT_EQ(mesh.material.shader.program, 0u);
+}

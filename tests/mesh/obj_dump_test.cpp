@@ -14,7 +14,6 @@
 #include "app/command_line.h"
 #include "mesh/mesh_obj.h"
 #include "tests/mesh/mesh_fixture.h"
-#include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
 #include "texture/operators.h"
 
@@ -116,7 +115,6 @@ TEST_F(ObjTextTest, NineDigitsReadBackToTheSameFloats)
 
 TEST(DumpMeshes, WritesOneObjFilePerMeshAsTheShowBuildsThem)
 {
-    if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL context";
     ProjectBuilder project;
     project.add(SectionKind::Texture).build(uint8_t(TextureOp::Fill), {0, 0, 200, 255});
     ProjectBuilder::Object& ball = project.add(SectionKind::Mesh);

@@ -114,7 +114,7 @@ TEST(FileCallbacks, AreInstalledAllOrNone)
     EXPECT_EQ(fileCallbacks().close, nullptr);
     EXPECT_EQ(fileCallbacks().tell, nullptr);
     // Without callbacks a stream cannot open.
-    EXPECT_EQ(openModuleStream("x", 0, 0), nullptr);
+    EXPECT_EQ(openModuleStream("x"), nullptr);
     installResourceCallbacks();
 }
 
@@ -123,7 +123,7 @@ TEST(ModuleStream, GoesThroughTheCallbacksAndToleratesNull)
     uint8_t bytes[4] = {9, 8, 7, 6};
     installResourceCallbacks();
     setModuleResource(bytes, 4);
-    ModuleStream* stream = openModuleStream("Tarnevoxin.xm", 0, 0);
+    ModuleStream* stream = openModuleStream("Tarnevoxin.xm");
     ASSERT_NE(stream, nullptr);
     uint8_t value = 0;
     streamSeek(stream, 2, SeekOrigin::FromStart);
@@ -138,7 +138,7 @@ TEST(ModuleStream, GoesThroughTheCallbacksAndToleratesNull)
     closeModuleStream(nullptr);
 
     setFileCallbacks(failingOpen, resourceClose, resourceRead, resourceSeek, resourceTell);
-    EXPECT_EQ(openModuleStream("Tarnevoxin.xm", 0, 0), nullptr);
+    EXPECT_EQ(openModuleStream("Tarnevoxin.xm"), nullptr);
     installResourceCallbacks();
     setModuleResource(nullptr, 0);
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/settings.h"
+#include "render/render_state.h"
 #include "mesh/mesh.h"
 #include "render/fonts.h"
 #include "render/frame.h"
@@ -32,7 +32,7 @@ protected:
         if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
         while (glGetError() != GL_NO_ERROR) {
         }
-        cachedFieldOfView = 0.0f;  // every test starts with its Scene's own projection
+        resetFrameState();  // every test starts with its Scene's own projection
         particleSeed = PARTICLE_SEED_START;
     }
 
@@ -56,7 +56,7 @@ protected:
     void frame(float seconds = 0.0f)
     {
         show->advance(seconds);
-        renderFrame();
+        renderFrame(show->registry, show->timeline);
     }
     // Lit pixels (any channel above `level`) in [x0, x1) x [y0, y1).
     static int litPixels(int x0, int y0, int x1, int y1, int level = 40)
@@ -72,12 +72,12 @@ protected:
     // Where a world point lands on the screen with the Scene's own camera.
     static void screenOf(const Scene& scene, float x, float y, float z, int* px, int* py)
     {
-        const float saved = cachedFieldOfView;
-        cachedFieldOfView = 0.0f;
+        const float saved = tr.cachedFieldOfView;
+        tr.cachedFieldOfView = 0.0f;
         applySceneCamera(scene);
-        cachedFieldOfView = saved;
+        tr.cachedFieldOfView = saved;
         GLdouble model[16], projection[16], wx, wy, wz;
-        GLint viewport[4] = {0, 0, screenWidth, screenHeight};
+        GLint viewport[4] = {0, 0, tr.screenWidth, tr.screenHeight};
         glGetDoublev(GL_MODELVIEW_MATRIX, model);
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
         gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
@@ -105,7 +105,7 @@ TEST_F(FrameTest, ClearsToTheSceneColourOrToItsFogColour)
     EXPECT_EQ(readPixel(0, 0).b, p.b) << "the whole screen";
 
     show->timeline.sceneIndex = 1;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     p = readPixel(320, 240);
     EXPECT_EQ(p.r, 0);
     EXPECT_EQ(p.g, 255);
@@ -119,13 +119,13 @@ TEST_F(FrameTest, WithoutASceneTheBufferIsPresentedAsItWas)
     glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     frame();
-    EXPECT_EQ(sceneForFrame(), nullptr);
+    EXPECT_EQ(sceneForFrame(show->registry, show->timeline), nullptr);
     EXPECT_EQ(readPixel(320, 240).g, 255);
     show->timeline.sceneIndex = -1;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_EQ(readPixel(10, 10).g, 255);
     show->timeline.sceneIndex = 0;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_EQ(readPixel(10, 10).g, 0);
 }
 
@@ -138,7 +138,7 @@ TEST_F(FrameTest, FadeIsLaidOverTheWholeFrame)
     EXPECT_NEAR(readPixel(320, 240).r, 128, 1);
     EXPECT_NEAR(readPixel(639, 479).g, 128, 1);
     show->timeline.sceneIndex = 1;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_EQ(readPixel(320, 240).r, 0) << "alpha 0 lays nothing";
 }
 
@@ -195,7 +195,7 @@ TEST_F(FrameTest, CaptionsAppearAtTheirPositionInTheirColour)
     s.param(id(SceneTrack::Caption), {60, 60, 0, 256, 256, 256, 256});  // no text
     load();
     frame();
-    const int x = 64, y = 48, h = captionFont->height;
+    const int x = 64, y = 48, h = tr.captionFont->height;
     EXPECT_GT(litPixels(x, y, x + 2 * h, y + h), 400);
     EXPECT_EQ(litPixels(0, 0, 640, y - 1), 0) << "nothing below the baseline";
     EXPECT_EQ(litPixels(0, 0, x - 2, 480), 0) << "nothing left of the start";
@@ -231,7 +231,7 @@ TEST_F(FrameTest, LinearFogDarkensTheFarMeshMoreThanTheNearOne)
     EXPECT_GT(farPixel.r, 20) << "not hidden";
 
     scene().fogMode = -1;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_GT(readPixel(fx, fy).r, 240) << "unfogged, the far mesh is as bright";
 }
 
@@ -250,14 +250,14 @@ TEST_F(FrameTest, RingGlowDrawsACentreCopyAndOneCopyPerStep)
     ASSERT_NE(ring, nullptr);
     AnimTrack& track = *ring;
     track.value[1] = 1.0f;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_NEAR(readPixel(320, 240).r, 64 + 2 * 16, 3) << "two quads";
     track.value[1] = 0.9f;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_NEAR(readPixel(320, 240).r, 64, 1) << "below one copy: nothing";
     track.value[1] = 4.0f;
     track.flags &= ~TRACK_APPLY;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_NEAR(readPixel(320, 240).r, 64, 1) << "not applied: skipped";
 }
 
@@ -271,11 +271,11 @@ TEST_F(FrameTest, ZoomGlowAddsFadingCopiesAndCountZeroAddsNothing)
     // Copy i adds g (1 - g) with g = 0.25 (1 - i / 2): 0.1875 + 0.109375.
     EXPECT_NEAR(readPixel(320, 240).r, 64 + 76, 3);
     scene().glowCount = 0;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_NEAR(readPixel(320, 240).r, 64, 1);
     scene().glowCount = 2;
     scene().glowSize = 0.0f;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_NEAR(readPixel(320, 240).r, 64, 1) << "size 0 is off";
 }
 
@@ -332,7 +332,7 @@ TEST_F(FrameTest, ParticleSpritesRiseAboveTheEmitter)
 
     scene().startTime = 50;  // the Scene is still drawn, but the system stops
     show->object<ParticleSystem>(SectionKind::ParticleSystem, 0).startTime = 50;
-    renderFrame();
+    renderFrame(show->registry, show->timeline);
     EXPECT_EQ(litPixels(0, 0, 640, 480), 0) << "an inactive system is not drawn";
 }
 
@@ -390,8 +390,8 @@ TEST_F(FrameTest, ProjectionIsBuiltOnlyWhenTheFieldOfViewChanges)
     EXPECT_NEAR(p[5], focal(160.0f), 1e-4f);
     EXPECT_NEAR(p[0], focal(160.0f) / 4.0f, 1e-4f);
 
-    renderFrame();  // ends with the 4/3 restore, lit, depth-tested, unblended
-    EXPECT_EQ(restoreFieldOfView, 40.0f);
+    renderFrame(show->registry, show->timeline);  // ends with the 4/3 restore, lit, depth-tested, unblended
+    EXPECT_EQ(tr.restoreFieldOfView, 40.0f);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "core/memory.h"
-#include "app/settings.h"
+#include "render/render_state.h"
 #include "platform/font.h"
 #include "render/fonts.h"
 #include "gl/gl.h"
+#include "mesh/mesh_text.h"
 #include "render/mesh_text.h"
 #include "tests/support/headless_gl.h"
 
@@ -146,7 +147,7 @@ TEST_F(MeshTextGl, ExtrudedGlyphShowsItsFrontFaceAndItsDepth)
     text.depth = 0.5f;
     text.createGlyphs();
     const GlyphMetricsFloat& i = text.glyphMetrics['I'];
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
@@ -161,8 +162,8 @@ TEST_F(MeshTextGl, ExtrudedGlyphShowsItsFrontFaceAndItsDepth)
     glClear(GL_COLOR_BUFFER_BIT);
     glCallList(text.listBase + 'I');
     // Pixel of the stem's middle, and a pixel right of the glyph.
-    auto toPixelX = [](float x) { return static_cast<int>((x + 0.5f) / 2.0f * screenWidth); };
-    auto toPixelY = [](float y) { return static_cast<int>((y + 0.5f) / 1.5f * screenHeight); };
+    auto toPixelX = [](float x) { return static_cast<int>((x + 0.5f) / 2.0f * tr.screenWidth); };
+    auto toPixelY = [](float y) { return static_cast<int>((y + 0.5f) / 1.5f * tr.screenHeight); };
     const float stemX = i.glyphOrigin.x + i.blackBoxX / 2;
     EXPECT_EQ(readPixel(toPixelX(stemX), toPixelY(0.35f)).r, 255);
     EXPECT_EQ(readPixel(toPixelX(i.glyphOrigin.x + i.blackBoxX + 0.1f), toPixelY(0.35f)).r, 0);
@@ -184,8 +185,8 @@ TEST_F(MeshTextGl, ExtrudedGlyphShowsItsFrontFaceAndItsDepth)
 
 TEST_F(MeshTextGl, ReleasingATextThatNeverMadeListsLeavesOtherListsAlone)
 {
-    ASSERT_NE(captionFont, nullptr);
-    const uint32_t captionBase = captionFont->listBase;
+    ASSERT_NE(tr.captionFont, nullptr);
+    const uint32_t captionBase = tr.captionFont->listBase;
     ASSERT_NE(captionBase, 0u);
     MeshText text;
     text.characters = memDuplicateString("x", 1);
@@ -206,10 +207,10 @@ protected:
     void SetUp() override
     {
         if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
-        glViewport(0, 0, screenWidth, screenHeight);
+        glViewport(0, 0, tr.screenWidth, tr.screenHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
+        glOrtho(0, tr.screenWidth, 0, tr.screenHeight, -1, 1);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glDisable(GL_FOG);
@@ -237,20 +238,20 @@ TEST_F(CaptionFontGl, CreationLeavesNoErrorBehind)
 {
     while (glGetError() != GL_NO_ERROR) {
     }
-    captionFont->create();  // blank glyphs (the space) included
+    tr.captionFont->create();  // blank glyphs (the space) included
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_NE(captionFont->listBase, 0u);
+    EXPECT_NE(tr.captionFont->listBase, 0u);
 }
 
 TEST_F(CaptionFontGl, DrawsGlyphsRightOfTheRasterPositionAndAboveTheBaseline)
 {
-    EXPECT_EQ(captionFont->height, captionFontHeight(screenWidth));
+    EXPECT_EQ(tr.captionFont->height, captionFontHeight(tr.screenWidth));
     glColor4f(1, 1, 1, 1);
-    captionFont->drawText(100, 100, "HH");
+    tr.captionFont->drawText(100, 100, "HH");
     EXPECT_GT(litPixels(100, 100, 200, 100 + 64), 500);
-    EXPECT_EQ(litPixels(0, 0, 98, screenHeight), 0) << "nothing left of the start";
-    EXPECT_EQ(litPixels(0, 0, screenWidth, 99), 0) << "H has no descender";
-    EXPECT_EQ(litPixels(0, 100 + 64, screenWidth, screenHeight), 0) << "within the em height";
+    EXPECT_EQ(litPixels(0, 0, 98, tr.screenHeight), 0) << "nothing left of the start";
+    EXPECT_EQ(litPixels(0, 0, tr.screenWidth, 99), 0) << "H has no descender";
+    EXPECT_EQ(litPixels(0, 100 + 64, tr.screenWidth, tr.screenHeight), 0) << "within the em height";
 }
 
 TEST_F(CaptionFontGl, LeavesBlendAlphaTestDepthTestOffAndTheListBaseAsItWas)
@@ -258,7 +259,7 @@ TEST_F(CaptionFontGl, LeavesBlendAlphaTestDepthTestOffAndTheListBaseAsItWas)
     glListBase(7);
     glEnable(GL_ALPHA_TEST);
     glEnable(GL_DEPTH_TEST);
-    captionFont->drawText(10, 10, "A");
+    tr.captionFont->drawText(10, 10, "A");
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
@@ -273,7 +274,7 @@ TEST_F(CaptionFontGl, EmptyTextSetsTheRasterPositionButDrawsNothing)
     glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
-    captionFont->drawText(33, 44, "");
+    tr.captionFont->drawText(33, 44, "");
     GLfloat raster[4];
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
     EXPECT_FLOAT_EQ(raster[0], 33);
@@ -281,10 +282,10 @@ TEST_F(CaptionFontGl, EmptyTextSetsTheRasterPositionButDrawsNothing)
     GLint source = 0;
     glGetIntegerv(GL_BLEND_SRC, &source);
     EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(litPixels(0, 0, screenWidth, screenHeight), 0);
+    EXPECT_EQ(litPixels(0, 0, tr.screenWidth, tr.screenHeight), 0);
 
     glEnable(GL_DEPTH_TEST);
-    captionFont->drawText(50, 60, nullptr);  // no text: no state changes
+    tr.captionFont->drawText(50, 60, nullptr);  // no text: no state changes
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
     EXPECT_FLOAT_EQ(raster[0], 33);
@@ -294,13 +295,13 @@ TEST_F(CaptionFontGl, EmptyTextSetsTheRasterPositionButDrawsNothing)
 TEST_F(CaptionFontGl, CodesOutsideTheFontAreSkippedWithoutMovingThePen)
 {
     glColor4f(1, 1, 1, 1);
-    captionFont->drawText(100, 100, "H\x01\xC8H");
-    std::vector<uint8_t> with(size_t(screenWidth) * 4 * 80);
-    glReadPixels(0, 90, screenWidth, 80, GL_RGBA, GL_UNSIGNED_BYTE, with.data());
+    tr.captionFont->drawText(100, 100, "H\x01\xC8H");
+    std::vector<uint8_t> with(size_t(tr.screenWidth) * 4 * 80);
+    glReadPixels(0, 90, tr.screenWidth, 80, GL_RGBA, GL_UNSIGNED_BYTE, with.data());
     glClear(GL_COLOR_BUFFER_BIT);
-    captionFont->drawText(100, 100, "HH");
+    tr.captionFont->drawText(100, 100, "HH");
     std::vector<uint8_t> plain(with.size());
-    glReadPixels(0, 90, screenWidth, 80, GL_RGBA, GL_UNSIGNED_BYTE, plain.data());
+    glReadPixels(0, 90, tr.screenWidth, 80, GL_RGBA, GL_UNSIGNED_BYTE, plain.data());
     EXPECT_EQ(with, plain);
 }
 

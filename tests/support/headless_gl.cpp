@@ -2,20 +2,18 @@
 
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "gl/gl.h"
 #include "platform/glimp.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 bool useHeadlessGl(int width, int height)
 {
     static int state = 0;  // 0 untried, 1 ready, -1 unavailable
     if (state == 0) {
-        screenWidth = width;
-        screenHeight = height;
-        state = GLimp_CreateHeadless(width, height) && initGraphics() ? 1 : -1;
+        state = GLimp_CreateHeadless(width, height) && initRenderer(width, height) ? 1 : -1;
         // The context ends with the program, as the show ends its own: leak
         // checkers then see only what the driver itself keeps.
-        if (state == 1) std::atexit(shutdownGraphics);
+        if (state == 1) std::atexit(shutdownRenderer);
     }
     return state == 1;
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 
 LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)
@@ -15,9 +16,8 @@ LoadedShow::LoadedShow(const uint8_t* data, size_t size, bool build) { load(data
 void LoadedShow::load(const uint8_t* data, size_t size, bool build)
 {
     theRegistry = &registry;
-    theTimeline = &timeline;
     ProjectStream stream(data, size);
-    const int32_t total = loadProject(stream, registry, timeline);
+    const int32_t total = loadProject(stream, registry, timeline, createObjectOfKind);
     if (total < 0) {
         error = stream.error();
         return;
@@ -30,7 +30,6 @@ LoadedShow::~LoadedShow()
 {
     registry.clear();
     theRegistry = nullptr;
-    theTimeline = nullptr;
 }
 
 void LoadedShow::advance(float seconds) { timeline.advance(registry, seconds); }

@@ -7,30 +7,12 @@
 #include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "gl/gl.h"
-#include "tests/support/headless_gl.h"
 #include "tests/texture/texture_steps.h"
 #include "tools/project_source.h"
 
 namespace {
 
 using TextureObject = GeneratorTest;
-
-std::vector<uint8_t> downloadRgba(const Texture& texture)
-{
-    std::vector<uint8_t> rgba(static_cast<size_t>(texture.size) * texture.size * 4);
-    texture.bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return rgba;
-}
-
-GLint boundLevelWidth()
-{
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
 
 TEST_F(TextureObject, StartsAt256TransparentBlackWithNothingOnTheCard)
 {
@@ -121,57 +103,6 @@ TEST_F(TextureObject, ClearContentAndTheWorkspaceCopies)
     EXPECT_EQ(texture->pixels[15], 115u);
 }
 
-TEST_F(TextureObject, AnEmptyProgramUploadsA256TransparentBlackTexture)
-{
-    ASSERT_TRUE(useHeadlessGl());
-    OwnedTexture texture;
-    texture->build();
-    ASSERT_NE(texture->glTexture, 0u);
-    EXPECT_TRUE(glIsTexture(texture->glTexture));
-    texture->bind();
-    EXPECT_EQ(boundLevelWidth(), 256);
-    for (uint8_t byte : downloadRgba(*texture)) ASSERT_EQ(byte, 0);
-    GLint filter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_EQ(filter, GL_LINEAR);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
-    EXPECT_EQ(filter, GL_LINEAR);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &filter);
-    EXPECT_EQ(filter, GL_REPEAT);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &filter);
-    EXPECT_EQ(filter, GL_TRUE);
-}
-
-TEST_F(TextureObject, UploadsThePixelWordAsRgbaWithRowZeroFirst)
-{
-    ASSERT_TRUE(useHeadlessGl());
-    OwnedTexture texture;
-    texture->setSize(2);
-    texture->pixels[0] = 0x80FF0000;  // alpha 128, red 255
-    texture->pixels[3] = 0x01020304;
-    texture->upload();
-    const std::vector<uint8_t> rgba = downloadRgba(*texture);
-    EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 0, 0, 128, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 4, 1}));
-}
-
-TEST_F(TextureObject, UploadingAgainReplacesTheFirstTexture)
-{
-    ASSERT_TRUE(useHeadlessGl());
-    OwnedTexture texture;
-    texture->upload();
-    const uint32_t first = texture->glTexture;
-    texture->upload();
-    ASSERT_NE(first, texture->glTexture);  // names are not reused at once
-    EXPECT_FALSE(glIsTexture(first));
-    EXPECT_TRUE(glIsTexture(texture->glTexture));
-    const uint32_t second = texture->glTexture;
-    texture->unload();
-    EXPECT_EQ(texture->glTexture, 0u);
-    EXPECT_FALSE(glIsTexture(second));
-    texture->unload();  // nothing left to delete
-    EXPECT_EQ(texture->glTexture, 0u);
-}
-
 TEST_F(TextureObject, PicturesAreRgbaBytesWithRowZeroFirst)
 {
     OwnedTexture texture;
@@ -183,16 +114,6 @@ TEST_F(TextureObject, PicturesAreRgbaBytesWithRowZeroFirst)
     EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 1, 2, 128, 0, 0, 0, 0, 2, 3, 4, 1, 0, 0, 0, 0}));
 }
 
-TEST(GlowTexture, Is128TransparentBlackOnTheCard)
-{
-    ASSERT_TRUE(useHeadlessGl());
-    ASSERT_NE(glowTexture, nullptr);
-    EXPECT_EQ(glowTexture->size, 128);
-    ASSERT_NE(glowTexture->glTexture, 0u);
-    glowTexture->bind();
-    EXPECT_EQ(boundLevelWidth(), 128);
-}
-
 TEST_F(TextureObject, TheLoaderCreatesTexturesAndTextureAtFindsThem)
 {
     ProjectBuilder project;
@@ -202,7 +123,7 @@ TEST_F(TextureObject, TheLoaderCreatesTexturesAndTextureAtFindsThem)
     ObjectRegistry registry;
     Timeline timeline;
     ProjectStream stream(bytes.data(), bytes.size());
-    ASSERT_EQ(loadProject(stream, registry, timeline), 2) << stream.error();
+    ASSERT_EQ(loadProject(stream, registry, timeline, createObjectOfKind), 2) << stream.error();
 
     EXPECT_EQ(textureAt(0), nullptr);  // no running show yet
     theRegistry = &registry;

@@ -7,6 +7,7 @@
 
 #include "platform/png_file.h"
 #include "gl/gl_context.h"
+#include "render/object_gl.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
@@ -108,7 +109,7 @@ TEST(MeshRenderCheck, LitTexturedSphereAndTubeAppearWhereTheCameraExpects)
     ASSERT_EQ(meshes.size(), 2u);
     for (Mesh* mesh : meshes) {
         ASSERT_NE(mesh, nullptr);
-        mesh->bindTextures();
+        bindMeshTextures(*mesh);
         glMaterialfv(GL_FRONT, GL_AMBIENT, mesh->material.ambient);
         glMaterialfv(GL_FRONT, GL_DIFFUSE, mesh->material.diffuse);
         glMaterialfv(GL_FRONT, GL_SPECULAR, mesh->material.specular);

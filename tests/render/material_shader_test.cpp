@@ -3,6 +3,7 @@
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
 #include "gl/shader_program.h"
+#include "mesh/material_shader.h"
 #include "tests/support/headless_gl.h"
 
 namespace {
@@ -129,25 +130,12 @@ TEST_F(ShaderProgramTest, UseBindsTheProgramOnlyWhenTheMaterialHasOne)
 {
     selectShaderKind(shader, shaderOn, 1);
     unuseProgram();
-    useProgram(shader, 1);
+    useProgram(shader.program);
     EXPECT_EQ(currentProgram(), shader.program);
-    useProgram(shader, 0);
+    useProgram(0);
     EXPECT_EQ(currentProgram(), 0u);
-    useProgram(shader, 1);
+    useProgram(shader.program);
     unuseProgram();
-    EXPECT_EQ(currentProgram(), 0u);
-}
-
-TEST_F(ShaderProgramTest, WithoutTheShadingLanguageTextsAreRecordedButNothingIsBuilt)
-{
-    shadersAvailable = 0;
-    selectShaderKind(shader, shaderOn, 4);
-    EXPECT_EQ(shaderOn, 1);
-    EXPECT_EQ(shader.vertexSource, shaderSourcesOf(4).vertex);
-    EXPECT_EQ(shader.fragmentSource, shaderSourcesOf(4).fragment);
-    EXPECT_EQ(shader.program, 0u);
-    useProgram(shader, shaderOn);  // does nothing, does not crash
-    shadersAvailable = 1;
     EXPECT_EQ(currentProgram(), 0u);
 }
 

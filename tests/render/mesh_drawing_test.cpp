@@ -6,6 +6,7 @@
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
 #include "gl/texture_units.h"
+#include "render/object_gl.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 
@@ -39,7 +40,7 @@ void matrixOf(const Mesh& mesh, float* m)
 {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const_cast<Mesh&>(mesh).applyTransform();
+    applyMeshTransform(mesh);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
 }
 
@@ -60,7 +61,7 @@ protected:
         glOrtho(-4, 4, -3, 3, -10, 10);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        setTextureUnits(false, false);
+        disableTextureUnits();
         glDisable(GL_LIGHTING);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
@@ -275,7 +276,7 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     };
 
     applyTo(mesh, MeshTrack::Textures, {0, 0, 0, 1});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     expectUnit(GL_TEXTURE0_ARB, &colour, false);
     expectUnit(GL_TEXTURE1_ARB, &shine, true);
@@ -284,17 +285,17 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     glExt.glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_GEN_S);
     applyTo(mesh, MeshTrack::Textures, {-2, 0, 0, 99});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
     ASSERT_NE(glowTexture, nullptr);
     expectUnit(GL_TEXTURE0_ARB, glowTexture, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
 
     applyTo(mesh, MeshTrack::Textures, {-1, 0, 0, -1});
-    mesh.bindTextures();
+    bindMeshTextures(mesh);
     expectUnit(GL_TEXTURE0_ARB, nullptr, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
-    setTextureUnits(false, false);
+    disableTextureUnits();
 }
 
 TEST_F(DrawingTest, Text3DMakesExtrudedGlyphsAndDrawsAllButTheLast)

@@ -1,27 +1,24 @@
-#include "app/progress_bar.h"
+#include "render/progress_bar.h"
 
 #include "core/numeric.h"
-#include "app/settings.h"
+#include "render/frame.h"
+#include "render/render_state.h"
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
 #include "gl/texture_units.h"
 
 void drawProgress(int percent)
 {
-    const float sx = static_cast<float>(screenWidth) / 400.0f;
-    const float sy = static_cast<float>(screenHeight) / 300.0f;
+    const float sx = static_cast<float>(tr.screenWidth) / 400.0f;
+    const float sy = static_cast<float>(tr.screenHeight) / 300.0f;
     const int fill = truncToInt32(static_cast<float>(percent) * 3.17f * sx);
     auto px = [&](float reference) { return truncToInt32(reference * sx); };
     auto py = [&](float reference) { return truncToInt32(reference * sy); };
 
-    glViewport(0, 0, screenWidth, screenHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, screenWidth, 0, screenHeight, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    loadPixelProjection();
 
-    setTextureUnits(false, false);
+    disableTextureUnits();
     if (shadersAvailable) glExt.glUseProgramObjectARB(0);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
