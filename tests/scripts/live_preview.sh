@@ -98,6 +98,14 @@ kill -TERM "$pid"  # SDL turns it into a quit request
 wait "$pid"
 code=$?
 [ "$code" -eq 0 ] || fail "a quit request ends the preview with code 0, not $code"
+
+# The built-in show's scenes are known by their source's labels too.
+SDL_AUDIODRIVER=dummy "$show" --watch --module "$work/m.xm" --resolution 160x120 --from 61 >"$work/out" 2>"$work/err" &
+pid=$!
+wait_for "the built-in show's second scene is named" '[[ "$(title)" == "show | 1:0"[1-9]*" | closing" ]]'
+kill -TERM "$pid"
+wait "$pid"
+
 rm -rf "$work"
 [ "$failures" -eq 0 ] && echo "the preview follows its project source"
 exit "$failures"
