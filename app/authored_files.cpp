@@ -100,6 +100,18 @@ bool readModuleFile(const std::string& path, std::vector<uint8_t>& xm, std::stri
     return compileModuleSource(std::string(bytes.begin(), bytes.end()), path, xm, error);
 }
 
+std::vector<std::string> labelLines(const std::string& text)
+{
+    std::vector<std::string> labels;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        labels.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return labels;
+}
+
 std::string sceneLabel(const std::vector<std::string>& labels, int32_t sceneIndex, int32_t sceneCount)
 {
     if (sceneIndex < 0 || sceneIndex >= sceneCount) return "no scene";

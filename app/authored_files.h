@@ -35,6 +35,9 @@ bool isModuleSource(const std::vector<uint8_t>& bytes);
 bool compileModuleSource(const std::string& text, const std::string& fileName, std::vector<uint8_t>& xm,
                          std::string& error);
 
+// Labels one a line, as the build lists the built-in show's.
+std::vector<std::string> labelLines(const std::string& text);
+
 // The scene's label from the source, or "scene N"; "no scene" for an index
 // that names none.
 std::string sceneLabel(const std::vector<std::string>& labels, int32_t sceneIndex, int32_t sceneCount);

@@ -74,7 +74,7 @@ const char* usageText()
            "                     a frame every 2 seconds)\n"
            "    --from S         first second to capture (default 0)\n"
            "    --to S           second at which the capture stops (default 122)\n"
-           "  --video FILE      headless: the frames and music of --from to --to (at\n"
+           "  --video FILE       headless: the frames and music of --from to --to (at\n"
            "                     --fps) encoded by ffmpeg into FILE (H.264 and AAC)\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
            "                     its time and scene, from --from to --to\n"

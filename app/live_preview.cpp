@@ -242,9 +242,7 @@ private:
         show_.destroy();
         show_ = next;
         makeCurrent(show_);
-        // Built from the state a fresh start has, so that it looks the same.
-        resetGenerator();
-        particleSeed = PARTICLE_SEED_START;
+        resetBuildState();
         precalculate(*show_.registry, 0, nullptr);
         sceneLabels_ = std::move(project.sceneLabels);
         projectError_.clear();
@@ -296,6 +294,12 @@ private:
 };
 
 }  // namespace
+
+void resetBuildState()
+{
+    resetGenerator();
+    particleSeed = PARTICLE_SEED_START;
+}
 
 int runLivePreview(const CommandLine& commandLine, const EmbeddedData& embedded)
 {

@@ -5,5 +5,6 @@ int main(int argc, char** argv)
 {
     const ResourceBlock project = projectDataResource();
     const ResourceBlock module = moduleResource();
-    return showMain(argc, argv, {project.data, project.size, module.data, module.size});
+    const ResourceBlock labels = sceneLabelsResource();
+    return showMain(argc, argv, {project.data, project.size, module.data, module.size, labels.data, labels.size});
 }

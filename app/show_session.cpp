@@ -33,6 +33,8 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         source.data = embedded.project;
         source.size = embedded.projectSize;
         source.origin = "built-in project data";
+        if (embedded.sceneLabels)
+            source.sceneLabels = labelLines(std::string(embedded.sceneLabels, embedded.sceneLabels + embedded.sceneLabelsSize));
         return true;
     }
     AuthoredProject project;

@@ -8,6 +8,8 @@ struct EmbeddedData {
     size_t projectSize;
     const uint8_t* module;
     size_t moduleSize;
+    const uint8_t* sceneLabels = nullptr;  // the project's scene labels, one a line
+    size_t sceneLabelsSize = 0;
 };
 
 // The program: parses the command line and runs the chosen mode. Returns

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "app/contact_sheet.h"
 #include "app/frame_capture.h"
 #include "app/settings.h"
 #include "app/show_session.h"
@@ -154,6 +155,9 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
             complain(error);
         } else {
             Progress progress(span.count());
+            if (span.first > 0)
+                std::fprintf(stderr, "video: drawing the %ld frames before %s first, as the show does\n", span.first,
+                             showTimeText(span.seconds(span.first)).c_str());
             std::vector<uint8_t> rgba, rgb;
             bool failed = false;
             const long written = captureFrames(show, span, [&](long k) {

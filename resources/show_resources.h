@@ -1,7 +1,8 @@
-// The show's own data, assembled into the executable: the project data and
-// the music module.
+// The show's own data, assembled into the executable: the project data, the
+// music module and the scenes' labels (one a line).
 #pragma once
 #include "resources/font_resources.h"
 
 ResourceBlock projectDataResource();
 ResourceBlock moduleResource();
+ResourceBlock sceneLabelsResource();

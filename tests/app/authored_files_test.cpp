@@ -100,6 +100,8 @@ TEST(AuthoredFiles, SceneLabelsFallBackToTheIndex)
     for (const Case& c : {Case{0, 3, "intro"}, Case{1, 3, "scene 1"}, Case{2, 3, "scene 2"}, Case{-1, 3, "no scene"},
                           Case{3, 3, "no scene"}})
         EXPECT_EQ(sceneLabel(labels, c.index, c.count), c.label) << c.index;
+    EXPECT_EQ(labelLines("intro\n\nend\n"), (std::vector<std::string>{"intro", "", "end"}));
+    EXPECT_TRUE(labelLines("").empty());
 }
 
 }  // namespace

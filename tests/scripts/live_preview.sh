@@ -2,7 +2,8 @@
 # The live preview under a running show: a project source rewritten on disk
 # is reloaded at the same show time (stdout says so, the title shows the new
 # scene label); a broken version keeps the last good one on screen and the
-# title says so; a fixed one clears that; Escape ends the preview.
+# title says so; a fixed one clears that; the module likewise; the keys
+# steer it; Escape ends it.
 # Arguments: <show> <projc> <source dir>
 set -u
 show=$1
@@ -44,12 +45,13 @@ wait_for() {  # description condition
 }
 
 write_project alpha ""
-SDL_AUDIODRIVER=dummy "$show" --watch --project "$work/p.proj" --resolution 160x120 --from 3 \
+cp "$(dirname "$show")/generated/music.xm" "$work/m.xm"
+SDL_AUDIODRIVER=dummy "$show" --watch --project "$work/p.proj" --module "$work/m.xm" --resolution 160x120 --from 3 \
   >"$work/out" 2>"$work/err" &
 pid=$!
 
 wait_for "the preview starts at --from in the second scene" '[[ "$(title)" == "show | 0:0"[3-9]*" | alpha" ]]'
-grep -q "^watching $work/p.proj" "$work/out" || fail "the preview says what it watches"
+grep -q "^watching $work/p.proj and $work/m.xm" "$work/out" || fail "the preview says what it watches"
 
 write_project beta ""
 wait_for "a changed source is reloaded" 'grep -q "^reloaded $work/p.proj in" "$work/out"'
@@ -65,6 +67,14 @@ kill -0 "$pid" 2>/dev/null || fail "an error does not end the preview"
 write_project gamma ""
 wait_for "a fixed source clears the error" '[[ "$(title)" == *" | gamma" ]]'
 [ "$(grep -c "^reloaded" "$work/out")" -eq 2 ] || fail "two good versions were reloaded: $(cat "$work/out")"
+
+# A module that will not load keeps the last good one; a good one is loaded.
+echo "not a module" >"$work/m.xm"
+wait_for "a broken module is named" 'grep -q "^$work/m.xm:" "$work/err"'
+wait_for "the title says so" '[[ "$(title)" == *"| error in m.xm: showing the last good version" ]]'
+cp "$(dirname "$show")/generated/music.xm" "$work/m.xm"
+wait_for "a good module is reloaded" 'grep -q "^reloaded $work/m.xm in" "$work/out"'
+wait_for "and the error is gone" '[[ "$(title)" == *" | gamma" ]]'
 
 # The keys, where xdotool can press them: paused, the time holds; Right
 # seeks 5 seconds on; Home plays from the start.
@@ -95,6 +105,14 @@ else
   code=$?
   [ "$code" -eq 143 ] || fail "SIGTERM ends the preview with code 143, not $code"
 fi
+
+# The built-in show's scenes are known by their source's labels too.
+SHOW_AUDIO=null "$show" --watch --module "$work/m.xm" --resolution 160x120 --from 61 >"$work/out" 2>"$work/err" &
+pid=$!
+wait_for "the built-in show's scene at 61 s is named" '[[ "$(title)" == "show | 1:0"[1-9]*" | orbit" ]]'
+kill -TERM "$pid"
+wait "$pid"
+
 rm -rf "$work"
 [ "$failures" -eq 0 ] && echo "the preview follows its project source"
 exit "$failures"
