@@ -393,11 +393,6 @@ void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
 
 // ---- patterns ------------------------------------------------------------
 
-struct Layer {
-    std::string name;
-    int transpose;
-};
-
 struct PatternSource {
     std::string name;
     int line = 0;
@@ -405,7 +400,7 @@ struct PatternSource {
     int firstChannel = 0, channelCount = 0;
     std::vector<XmBuilder::Cell> cells;  // rows x channelCount
     int rowCount = 0;
-    std::vector<Layer> layers;
+    std::vector<PatternSource> layers;
     bool layered = false;
     int totalRows() const { return rows > 0 ? rows : std::max(rowCount, 1); }
 };
@@ -553,42 +548,67 @@ struct Parser {
         patterns.push_back(p);
     }
 
-    Layer layer(const std::string& word, int line)
+    // A layer: parts joined by commas play one after another, each
+    // transposed by its own +N or -N.
+    PatternSource layer(const std::string& word, int line)
     {
-        const size_t sign = word.find_first_of("+-");
-        Layer l{word.substr(0, sign), 0};
-        if (sign != std::string::npos) l.transpose = integer(word.substr(sign), line, -95, 95, "a transposition");
-        if (!findPattern(l.name)) fail(line, "no pattern named '" + l.name + "' above");
-        return l;
+        PatternSource sequence;
+        sequence.name = word;
+        for (size_t start = 0; start <= word.size();) {
+            const size_t comma = std::min(word.find(',', start), word.size());
+            const std::string element = word.substr(start, comma - start);
+            const size_t sign = element.find_first_of("+-");
+            const std::string name = element.substr(0, sign);
+            const int transpose = sign == std::string::npos ? 0 : integer(element.substr(sign), line, -95, 95, "a transposition");
+            const PatternSource* part = findPattern(name);
+            if (!part) fail(line, "no pattern named '" + name + "' above");
+            if (start == 0) {
+                sequence.firstChannel = part->firstChannel;
+                sequence.channelCount = part->channelCount;
+            } else if (part->firstChannel != sequence.firstChannel || part->channelCount != sequence.channelCount) {
+                fail(line, "the parts of '" + word + "' do not fill the same channels");
+            }
+            const int rows = part->totalRows();
+            if (sequence.rowCount + rows > MAX_ROWS) fail(line, "'" + word + "' is longer than 256 rows");
+            const size_t at = static_cast<size_t>(sequence.rowCount) * sequence.channelCount;
+            sequence.cells.resize(at + static_cast<size_t>(rows) * sequence.channelCount);
+            for (size_t i = 0; i < part->cells.size(); ++i) {
+                XmBuilder::Cell cell = part->cells[i];
+                if (cell.note >= 1 && cell.note <= 96 && transpose) {
+                    const int note = cell.note + transpose;
+                    if (note < 1 || note > 96) fail(line, "'" + element + "' takes notes out of range");
+                    cell.note = static_cast<uint8_t>(note);
+                }
+                sequence.cells[at + i] = cell;
+            }
+            sequence.rowCount += rows;
+            start = comma + 1;
+        }
+        return sequence;
     }
 
     void layerPattern(PatternSource& p, int line)
     {
         if (p.firstChannel != 0 || p.channelCount != xm.channels) fail(line, "a layered pattern spans every channel");
         int rows = p.rows;
-        for (const Layer& l : p.layers) rows = std::max(rows, findPattern(l.name)->totalRows());
+        for (const PatternSource& l : p.layers) rows = std::max(rows, l.totalRows());
         p.rowCount = rows;
         p.cells.assign(static_cast<size_t>(rows) * p.channelCount, XmBuilder::Cell{});
         std::vector<bool> written(p.cells.size(), false);
-        for (const Layer& l : p.layers) {
-            const PatternSource& source = *findPattern(l.name);
+        for (const PatternSource& source : p.layers) {
             const int sourceRows = source.totalRows();
             if (rows % sourceRows != 0)
-                fail(line, "layer '" + l.name + "' has " + std::to_string(sourceRows) + " rows, which do not divide " +
+                fail(line, "layer '" + source.name + "' has " + std::to_string(sourceRows) + " rows, which do not divide " +
                                std::to_string(rows));
             for (int row = 0; row < rows; ++row) {
                 for (int c = 0; c < source.channelCount; ++c) {
-                    if (static_cast<size_t>(row % sourceRows) * source.channelCount + c >= source.cells.size()) continue;
-                    XmBuilder::Cell cell = source.cells[static_cast<size_t>(row % sourceRows) * source.channelCount + c];
+                    const size_t from = static_cast<size_t>(row % sourceRows) * source.channelCount + c;
+                    if (from >= source.cells.size()) continue;
+                    const XmBuilder::Cell& cell = source.cells[from];
                     if (!cell.note && !cell.instrument && !cell.volume && !cell.effect && !cell.parameter) continue;
-                    if (cell.note >= 1 && cell.note <= 96 && l.transpose) {
-                        const int note = cell.note + l.transpose;
-                        if (note < 1 || note > 96) fail(line, "layer '" + l.name + "' transposed leaves the notes");
-                        cell.note = static_cast<uint8_t>(note);
-                    }
                     const size_t at = static_cast<size_t>(row) * p.channelCount + source.firstChannel + c;
                     if (written[at])
-                        fail(line, "layer '" + l.name + "' writes row " + std::to_string(row) + ", channel " +
+                        fail(line, "layer '" + source.name + "' writes row " + std::to_string(row) + ", channel " +
                                        std::to_string(source.firstChannel + c + 1) + ", which another layer wrote");
                     written[at] = true;
                     p.cells[at] = cell;

@@ -57,7 +57,7 @@ D#4 01 dn2 A0F    | ... .. pn4 R13
 . 2
 
 pattern verse = beat riff+2
-pattern bridge rows 8 = riff beat
+pattern bridge = riff,riff-12 beat
 order verse bridge*2 verse
 restart bridge
 )";
@@ -126,7 +126,7 @@ TEST(TuneSource, LoaderReadsWhatWasWritten)
         {1, 4, 2, {0, 2, 0x30, 0, 0}},  // the 4-row beat repeats
         {0, 3, 0, {0, 0, 0, 0, 0}},
         {1, 0, 0, {49, 1, 0x50, 0x0, 0x37}},
-        {1, 4, 0, {49, 1, 0x50, 0x0, 0x37}},  // riff of 4 rows, twice in 8
+        {1, 4, 0, {37, 1, 0x50, 0x0, 0x37}},  // the riff again, an octave down
     };
     EXPECT_EQ(m->patterns[0].rows, 4);
     EXPECT_EQ(m->patterns[1].rows, 8);
@@ -169,6 +169,8 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern a channels 1\nC-4 sq ... ...\npattern c = a a",
          "song.tune:6: layer 'a' writes row 0, channel 1, which another layer wrote"},
         {head + "pattern p\n.\norder p q", "song.tune:6: no pattern named 'q'"},
+        {head + "pattern a channels 1\n.\npattern b channels 2\n.\npattern c = a,b",
+         "song.tune:8: the parts of 'a,b' do not fill the same channels"},
         {head + "pattern p channels 2\n.\norder p", "song.tune:4: pattern 'p' is in the order but does not span every channel"},
         {head, "song.tune:3: the song has no order"},
     };
