@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -232,6 +234,32 @@ TEST(Synth, PitchesAndSweeps)
         return n;
     };
     EXPECT_NEAR(crossings(0, 500) / 500.0, 2.0 * crossings(6000, 8000) / 2000.0, 0.01);
+}
+
+}  // namespace
+
+namespace {
+
+// The show's own tune: within its budget, and 61 bars of 2 s that the
+// pictures are cut to (15 patterns of 4 bars, then one silent bar).
+TEST(TuneSource, TheShowsTuneKeepsItsBudgetAndItsBars)
+{
+    std::ifstream file(std::string(SOURCE_DIR) + "/content/music.tune");
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = compile(text);
+    EXPECT_LE(bytes.size(), 65536u);
+    music_test::LoadedModule loaded(bytes);
+    const XmModule* m = loaded.module;
+    ASSERT_NE(m, nullptr) << moduleLoadError();
+    EXPECT_EQ(m->defaultTempo, 6);
+    EXPECT_EQ(m->defaultBpm, 120);  // a row is 1/8 s
+    ASSERT_EQ(m->songLength, 16);
+    for (int position = 0; position < m->songLength; ++position) {
+        const XmPattern& pattern = m->patterns[m->orderTable[position]];
+        EXPECT_EQ(pattern.rows, position < 15 ? 64 : 16) << "position " << position;
+        for (int i = 0; i < pattern.rows * m->channelCount; ++i)
+            EXPECT_TRUE(pattern.cells[i].effect != 0xF && pattern.cells[i].effect != 0xD) << "the tempo stays";
+    }
 }
 
 }  // namespace
