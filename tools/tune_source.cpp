@@ -111,6 +111,7 @@ struct Parser {
         Words words;
         for (const std::string& word : w)
             if (word != "|") words.push_back(word);
+        if (words.empty()) fail(line.number, "a row has four words a channel");
         int emptyRows = 0;
         if (words[0] == ".") {
             if (words.size() > 2) fail(line.number, "usage: . [COUNT]");

@@ -164,6 +164,7 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern p\nC-4 sq v41 ...", "song.tune:5: 'v41' is not a volume column command"},
         {head + "pattern p\nC-4 sq ... a01", "song.tune:5: 'a01' is not an effect"},
         {head + "pattern p\nC-4 sq ... ... ...", "song.tune:5: a row has four words a channel"},
+        {head + "pattern p\n|", "song.tune:5: a row has four words a channel"},
         {head + "pattern p rows 1\n.\n.", "song.tune:6: more rows than the pattern's 1"},
         {head + "pattern p\n.\npattern p", "song.tune:6: pattern 'p' is defined twice"},
         {head + "pattern a rows 3 channels 1\n.\npattern b rows 2 channels 2\n.\npattern c = a b",
