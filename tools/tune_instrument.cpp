@@ -94,9 +94,9 @@ void oscillatorLine(InstrumentBuild& b, const Line& line)
 {
     if (line.words.size() < 3) fail(line.number, "usage: osc KIND PITCH [level L] [width W] [voices N] [detune C] [seed S]");
     Oscillator o;
-    const WaveName* kind = std::find_if(std::begin(WAVE_NAMES), std::end(WAVE_NAMES),
-                                        [&](const WaveName& w) { return line.words[1] == w.name; });
-    if (kind == std::end(WAVE_NAMES)) fail(line.number, "unknown oscillator '" + line.words[1] + "'");
+    const WaveKind* kind = std::find_if(std::begin(WAVE_KINDS), std::end(WAVE_KINDS),
+                                        [&](const WaveKind& w) { return line.words[1] == w.name; });
+    if (kind == std::end(WAVE_KINDS)) fail(line.number, "unknown oscillator '" + line.words[1] + "'");
     o.wave = kind->wave;
     if (o.wave != Wave::Noise) o.frequency = pitch(line.words[2], line.number);
     for (const auto& [word, value] : options(line.words, 3, line.number, {"level", "width", "voices", "detune", "seed"})) {
