@@ -3,38 +3,54 @@
 #include <algorithm>
 #include <cmath>
 
-const WaveName WAVE_NAMES[6] = {{Wave::Sine, "sine"},         {Wave::Saw, "saw"},   {Wave::Square, "square"},
-                                {Wave::Pulse, "pulse"},       {Wave::Triangle, "triangle"}, {Wave::Noise, "noise"}};
-
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
 constexpr int MOST_HARMONICS = 96;
 
-// A band-limited cycle at `phase` (0..1) with harmonics up to `harmonics`;
-// each wave starts at (or near) zero, so a note does not start on a step.
-double waveAt(Wave wave, double phase, double width, int harmonics)
+// Band-limited cycles at `phase` (0..1), summed from harmonics up to
+// `harmonics`. Sine, saw, square and triangle start at zero.
+double sine(double phase, double, int) { return std::sin(2.0 * PI * phase); }
+
+double saw(double phase, double, int harmonics)
 {
     double sum = 0.0;
-    switch (wave) {
-    case Wave::Sine: return std::sin(2.0 * PI * phase);
-    case Wave::Saw:
-        for (int k = 1; k <= harmonics; ++k) sum += std::sin(2.0 * PI * k * phase) / k;
-        return sum * (2.0 / PI);
-    case Wave::Square:
-        for (int k = 1; k <= harmonics; k += 2) sum += std::sin(2.0 * PI * k * phase) / k;
-        return sum * (4.0 / PI);
-    case Wave::Pulse:
-        // Without its DC part, so a narrow pulse stays centred.
-        for (int k = 1; k <= harmonics; ++k) sum += std::sin(PI * k * width) / k * std::cos(2.0 * PI * k * (phase - width / 2));
-        return sum * (4.0 / PI);
-    case Wave::Triangle:
-        for (int k = 1; k <= harmonics; k += 2) sum += ((k / 2) % 2 ? -1.0 : 1.0) * std::sin(2.0 * PI * k * phase) / (double(k) * k);
-        return sum * (8.0 / (PI * PI));
-    case Wave::Noise: return 0.0;
-    }
-    return 0.0;
+    for (int k = 1; k <= harmonics; ++k) sum += std::sin(2.0 * PI * k * phase) / k;
+    return sum * (2.0 / PI);
 }
+
+double square(double phase, double, int harmonics)
+{
+    double sum = 0.0;
+    for (int k = 1; k <= harmonics; k += 2) sum += std::sin(2.0 * PI * k * phase) / k;
+    return sum * (4.0 / PI);
+}
+
+// Without its DC part, so a narrow pulse stays centred.
+double pulse(double phase, double width, int harmonics)
+{
+    double sum = 0.0;
+    for (int k = 1; k <= harmonics; ++k) sum += std::sin(PI * k * width) / k * std::cos(2.0 * PI * k * (phase - width / 2));
+    return sum * (4.0 / PI);
+}
+
+double triangle(double phase, double, int harmonics)
+{
+    double sum = 0.0;
+    for (int k = 1; k <= harmonics; k += 2) sum += ((k / 2) % 2 ? -1.0 : 1.0) * std::sin(2.0 * PI * k * phase) / (double(k) * k);
+    return sum * (8.0 / (PI * PI));
+}
+
+}  // namespace
+
+// Noise has no cycle: the renderer draws it from its seeded generator.
+const WaveKind WAVE_KINDS[6] = {
+    {Wave::Sine, "sine", sine},          {Wave::Saw, "saw", saw},
+    {Wave::Square, "square", square},    {Wave::Pulse, "pulse", pulse},
+    {Wave::Triangle, "triangle", triangle}, {Wave::Noise, "noise", nullptr},
+};
+
+namespace {
 
 double frac(double x) { return x - std::floor(x); }
 
@@ -158,7 +174,7 @@ std::vector<int16_t> renderRecipe(const Recipe& recipe)
             }
             const double frequency = voice.frequency * bend;
             const int harmonics = std::clamp(static_cast<int>(rate * 0.5 / frequency), 1, MOST_HARMONICS);
-            value += voice.level * waveAt(o.wave, voice.phase, o.width, harmonics);
+            value += voice.level * WAVE_KINDS[static_cast<int>(o.wave)].shape(voice.phase, o.width, harmonics);
             voice.phase = frac(voice.phase + frequency / rate);
         }
         for (size_t f = 0; f < recipe.filters.size(); ++f) {

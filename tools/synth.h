@@ -50,12 +50,15 @@ struct Recipe {
     bool sixteenBit = true;
 };
 
-// The wave kinds by name, for the source and its errors.
-struct WaveName {
+// Each wave kind with its name in the source and the cycle it draws, in
+// the order of Wave.
+using WaveShape = double (*)(double phase, double width, int harmonics);
+struct WaveKind {
     Wave wave;
     const char* name;
+    WaveShape shape;
 };
-extern const WaveName WAVE_NAMES[6];
+extern const WaveKind WAVE_KINDS[6];
 
 // Values in -32768..32767 (16 bits) or -128..127 (8 bits).
 std::vector<int16_t> renderRecipe(const Recipe& recipe);

@@ -1,6 +1,6 @@
-// Writes XM modules: the show's soundtrack is composed in code with this,
-// and tests build small modules (well-formed or deliberately broken) the
-// same way.
+// Writes XM modules: the tune compiler (tools/tune_source.h) writes the
+// show's music with this, and tests build small modules (well-formed or
+// deliberately broken) the same way.
 #pragma once
 #include <array>
 #include <cstdint>

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,7 +59,7 @@ D#4 01 dn2 A0F    | ... .. pn4 R13
 . 2
 
 pattern verse = beat riff+2
-pattern bridge rows 8 = riff beat
+pattern bridge = riff,riff-12 beat
 order verse bridge*2 verse
 restart bridge
 )";
@@ -126,7 +128,7 @@ TEST(TuneSource, LoaderReadsWhatWasWritten)
         {1, 4, 2, {0, 2, 0x30, 0, 0}},  // the 4-row beat repeats
         {0, 3, 0, {0, 0, 0, 0, 0}},
         {1, 0, 0, {49, 1, 0x50, 0x0, 0x37}},
-        {1, 4, 0, {49, 1, 0x50, 0x0, 0x37}},  // riff of 4 rows, twice in 8
+        {1, 4, 0, {37, 1, 0x50, 0x0, 0x37}},  // the riff again, an octave down
     };
     EXPECT_EQ(m->patterns[0].rows, 4);
     EXPECT_EQ(m->patterns[1].rows, 8);
@@ -162,6 +164,7 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern p\nC-4 sq v41 ...", "song.tune:5: 'v41' is not a volume column command"},
         {head + "pattern p\nC-4 sq ... a01", "song.tune:5: 'a01' is not an effect"},
         {head + "pattern p\nC-4 sq ... ... ...", "song.tune:5: a row has four words a channel"},
+        {head + "pattern p\n|", "song.tune:5: a row has four words a channel"},
         {head + "pattern p rows 1\n.\n.", "song.tune:6: more rows than the pattern's 1"},
         {head + "pattern p\n.\npattern p", "song.tune:6: pattern 'p' is defined twice"},
         {head + "pattern a rows 3 channels 1\n.\npattern b rows 2 channels 2\n.\npattern c = a b",
@@ -169,6 +172,8 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern a channels 1\nC-4 sq ... ...\npattern c = a a",
          "song.tune:6: layer 'a' writes row 0, channel 1, which another layer wrote"},
         {head + "pattern p\n.\norder p q", "song.tune:6: no pattern named 'q'"},
+        {head + "pattern a channels 1\n.\npattern b channels 2\n.\npattern c = a,b",
+         "song.tune:8: the parts of 'a,b' do not fill the same channels"},
         {head + "pattern p channels 2\n.\norder p", "song.tune:4: pattern 'p' is in the order but does not span every channel"},
         {head, "song.tune:3: the song has no order"},
     };
@@ -230,6 +235,32 @@ TEST(Synth, PitchesAndSweeps)
         return n;
     };
     EXPECT_NEAR(crossings(0, 500) / 500.0, 2.0 * crossings(6000, 8000) / 2000.0, 0.01);
+}
+
+}  // namespace
+
+namespace {
+
+// The show's own tune: within its budget, and 61 bars of 2 s that the
+// pictures are cut to (15 patterns of 4 bars, then one silent bar).
+TEST(TuneSource, TheShowsTuneKeepsItsBudgetAndItsBars)
+{
+    std::ifstream file(std::string(SOURCE_DIR) + "/content/music.tune");
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = compile(text);
+    EXPECT_LE(bytes.size(), 65536u);
+    music_test::LoadedModule loaded(bytes);
+    const XmModule* m = loaded.module;
+    ASSERT_NE(m, nullptr) << moduleLoadError();
+    EXPECT_EQ(m->defaultTempo, 6);
+    EXPECT_EQ(m->defaultBpm, 120);  // a row is 1/8 s
+    ASSERT_EQ(m->songLength, 16);
+    for (int position = 0; position < m->songLength; ++position) {
+        const XmPattern& pattern = m->patterns[m->orderTable[position]];
+        EXPECT_EQ(pattern.rows, position < 15 ? 64 : 16) << "position " << position;
+        for (int i = 0; i < pattern.rows * m->channelCount; ++i)
+            EXPECT_TRUE(pattern.cells[i].effect != 0xF && pattern.cells[i].effect != 0xD) << "the tempo stays";
+    }
 }
 
 }  // namespace
