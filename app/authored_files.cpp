@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 
+#include "app/object_kinds.h"
 #include "core/input_file.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
@@ -31,7 +32,7 @@ bool readsAsProjectData(const std::vector<uint8_t>& bytes)
     ObjectRegistry registry;
     Timeline timeline;
     ProjectStream stream(bytes.data(), bytes.size());
-    return loadProject(stream, registry, timeline) >= 0;
+    return loadProject(stream, registry, timeline, createObjectOfKind) >= 0;
 }
 
 bool readWholeFile(const std::string& path, const char* what, size_t limit, std::vector<uint8_t>& bytes,

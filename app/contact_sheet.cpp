@@ -12,7 +12,7 @@
 #include "platform/font.h"
 #include "platform/png_file.h"
 #include "render/fonts.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -137,10 +137,8 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
 {
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
-    screenWidth = commandLine.width;
-    screenHeight = commandLine.height;
-    fullScreen = 0;
-    if (!startHeadlessGraphics()) return 1;
+    const int screenWidth = commandLine.width, screenHeight = commandLine.height;
+    if (!startHeadlessGraphics(screenWidth, screenHeight)) return 1;
     Show show;
     if (!show.load(project)) return 1;
     show.timeline->start();
@@ -159,7 +157,7 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
                               sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount)});
         return true;
     }, failed);
-    shutdownGraphics();
+    shutdownRenderer();
     show.destroy();
 
     const Image sheet = layOut(thumbnails, thumbWidth, thumbHeight);

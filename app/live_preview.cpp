@@ -18,7 +18,7 @@
 #include "platform/file_stamp.h"
 #include "platform/glimp.h"
 #include "render/frame.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 #include "scene/particle_system.h"
 #include "texture/generator.h"
 
@@ -57,7 +57,6 @@ struct WatchedFile {
 void makeCurrent(const Show& show)
 {
     theRegistry = show.registry;
-    theTimeline = show.timeline;
 }
 
 class LivePreview {
@@ -71,15 +70,13 @@ public:
     int run()
     {
         if (!obtainProject(commandLine_, embedded_, projectSource_)) return 1;
-        screenWidth = commandLine_.width;
-        screenHeight = commandLine_.height;
-        fullScreen = commandLine_.fullScreen ? 1 : 0;
-        if (fullScreen == 1) GLimp_ChangeDisplayMode(screenWidth, screenHeight);
-        if (!GLimp_CreateTitledWindow(screenWidth, screenHeight)) {
+        const int32_t width = commandLine_.width, height = commandLine_.height;
+        if (commandLine_.fullScreen) GLimp_ChangeDisplayMode(width, height);
+        if (!GLimp_CreateTitledWindow(width, height)) {
             complain("cannot open a window with an OpenGL context");
             return 1;
         }
-        if (!initGraphics()) {
+        if (!initRenderer(width, height)) {
             complain("the OpenGL driver lacks a required extension");
             return 1;
         }
@@ -102,13 +99,13 @@ public:
                 if (!moduleFile_.path.empty() && moduleFile_.changedAndSettled()) reloadModule();
             }
             step();
-            renderFrame();
+            renderFrame(*show_.registry, *show_.timeline);
             showTitle();
             if (paused_) Sys_Sleep(10);  // a still picture needs no busy loop
         }
 
         freeModule(module_);
-        shutdownGraphics();
+        shutdownRenderer();
         show_.destroy();
         GLimp_RestoreDisplayMode();
         GLimp_DestroyWindow();

@@ -15,7 +15,7 @@
 #include "music/wav_render.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
-#include "gl/gl_context.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -139,12 +139,10 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     const std::string wavPath = writeTemporaryWav(commandLine, embedded, span);
     if (wavPath.empty()) return 1;
 
-    screenWidth = commandLine.width;
-    screenHeight = commandLine.height;
-    fullScreen = 0;
+    const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     int exitCode = 1;
     Show show;
-    if (startHeadlessGraphics() && show.load(project)) {
+    if (startHeadlessGraphics(screenWidth, screenHeight) && show.load(project)) {
         show.timeline->start();
         std::string encoders, error;
         Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
@@ -183,7 +181,7 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
                 exitCode = 0;
             }
         }
-        shutdownGraphics();
+        shutdownRenderer();
     }
     show.destroy();
     std::remove(wavPath.c_str());

@@ -20,30 +20,6 @@ void deleteObject(uint32_t& handle)
 
 }  // namespace
 
-ShaderSources shaderSourcesOf(int32_t kind)
-{
-    switch (static_cast<ShaderKind>(kind)) {
-    case ShaderKind::Phong: return {phongVertex, phongFragment};
-    case ShaderKind::BumpFresnel: return {tangentVertexA, bumpFresnelFragment};
-    case ShaderKind::BumpReflect: return {tangentVertexB, bumpReflectFragment};
-    case ShaderKind::ReflectLayer: return {viewOnlyVertex, reflectLayerFragment};
-    case ShaderKind::None: break;
-    }
-    return {nullptr, nullptr};
-}
-
-void selectShaderKind(ShaderProgram& shader, uint8_t& shaderOn, int32_t kind)
-{
-    // A kind without texts in the table would leave a half-set record.
-    if (kind < 0 || kind > static_cast<int32_t>(ShaderKind::ReflectLayer)) return;
-    const ShaderSources sources = shaderSourcesOf(kind);
-    shaderOn = kind == static_cast<int32_t>(ShaderKind::None) ? 0 : 1;
-    if (sources.vertex == shader.vertexSource && sources.fragment == shader.fragmentSource) return;
-    shader.vertexSource = sources.vertex;
-    shader.fragmentSource = sources.fragment;
-    if (shadersAvailable) buildProgram(shader);
-}
-
 bool reportCompileLog(uint32_t shaderObject)
 {
     GLint status = 0;

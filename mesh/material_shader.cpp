@@ -137,7 +137,7 @@ void selectShaderKind(ShaderProgram& shader, uint8_t& shaderOn, int32_t kind)
     // A kind without texts in the table would leave a half-set record.
     if (kind < 0 || kind > static_cast<int32_t>(ShaderKind::ReflectLayer)) return;
     const ShaderSources sources = shaderSourcesOf(kind);
-    shaderOn = kind == 0 ? 0 : 1;
+    shaderOn = kind == static_cast<int32_t>(ShaderKind::None) ? 0 : 1;
     if (sources.vertex == shader.vertexSource && sources.fragment == shader.fragmentSource) return;
     shader.vertexSource = sources.vertex;
     shader.fragmentSource = sources.fragment;

@@ -8,6 +8,7 @@
 #include "core/project_object.h"
 #include "mesh/material_shader.h"
 #include "mesh/mesh_buffers.h"
+#include "mesh/mesh_tracks.h"
 #include "mesh/mesh_text.h"
 #include "mesh/vec3.h"
 

@@ -22,7 +22,7 @@ void Sys_CloseAudio();
 // (platform/audio_null.cpp: every open fails, so the player runs silent).
 struct AudioBackend {
     bool (*open)(const int16_t* frames, int32_t frameCount, int32_t rate);
-    void (*start)();
+    void (*start)(int32_t firstFrame);
     int64_t (*position)();
     void (*written)();
     void (*close)();

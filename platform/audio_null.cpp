@@ -4,7 +4,7 @@
 namespace {
 
 bool openNull(const int16_t*, int32_t, int32_t) { return false; }
-void startNull() {}
+void startNull(int32_t) {}
 int64_t positionNull() { return 0; }
 void writtenNull() {}
 void closeNull() {}

@@ -62,7 +62,7 @@ bool openSdl(const int16_t* frames, int32_t frameCount, int32_t rate)
     return true;
 }
 
-void startSdl()
+void startSdl(int32_t firstFrame)
 {
     if (!output.device) return;
     // Paused, the callback does not run: the position can be set safely.

@@ -1,6 +1,5 @@
 #include "scene/light.h"
 
-#include "gl/gl.h"
 
 int Light::applyTrack(AnimTrack& track)
 {

@@ -2,7 +2,6 @@
 
 #include "core/memory.h"
 #include "core/numeric.h"
-#include "gl/gl_context.h"
 #include "texture/texture.h"
 
 int32_t particleSeed = PARTICLE_SEED_START;

@@ -6,6 +6,7 @@
 
 #include "app/limits.h"
 #include "core/memory.h"
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tools/project_source.h"
@@ -22,7 +23,7 @@ std::string limitError(const std::string& source)
     ObjectRegistry registry;
     Timeline timeline;
     ProjectStream stream(bytes.data(), bytes.size());
-    if (loadProject(stream, registry, timeline) < 0) return "load: " + stream.error();
+    if (loadProject(stream, registry, timeline, createObjectOfKind) < 0) return "load: " + stream.error();
     checkShowLimits(registry, ShowLimits(), error);
     return error;
 }

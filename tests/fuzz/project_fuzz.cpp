@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/limits.h"
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "mesh/mesh.h"
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ProjectStream stream(data, size);
     std::string error;
-    if (loadProject(stream, registry, timeline) >= 0 && checkShowLimits(registry, limits, error)) {
+    if (loadProject(stream, registry, timeline, createObjectOfKind) >= 0 && checkShowLimits(registry, limits, error)) {
         for (int kind = 0; kind < SECTION_COUNT; ++kind)
             for (ProjectObject* object : registry.sections[kind])
                 buildWithoutCard(static_cast<SectionKind>(kind), *object);

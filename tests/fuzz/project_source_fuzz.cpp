@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tools/project_source.h"
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ObjectRegistry registry;
     Timeline timeline;
     ProjectStream stream(bytes.data(), bytes.size());
-    const int32_t count = loadProject(stream, registry, timeline);
+    const int32_t count = loadProject(stream, registry, timeline, createObjectOfKind);
     if (count != static_cast<int32_t>(project.objects().size())) __builtin_trap();
     return 0;
 }

@@ -68,7 +68,7 @@ TEST(Memory, TheWholeShowPlaysWithoutGrowing)
         for (int k = 0;; ++k) {
             show.timeline->advance(*show.registry, k == 0 ? 0.0f : static_cast<float>(k / 2.0) - show.timeline->time);
             if (!show.timeline->running) break;
-            renderFrame();
+            renderFrame(*show.registry, *show.timeline);
             if (pass == 0) continue;
             ++frames;
             (pass == 1 && k == 0 ? afterFirst : afterLast) = residentBytes();

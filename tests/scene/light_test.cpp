@@ -47,6 +47,4 @@ TEST(Light, TracksSetAPointLightAndColoursInTwoHundredFiftyFifths)
     EXPECT_EQ(light.specular[3], 1.0f);
 }
 
-}
-
 }  // namespace

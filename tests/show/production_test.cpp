@@ -13,6 +13,8 @@
 #include "music/playback.h"
 #include "music/xm_module.h"
 #include "render/frame.h"
+#include "render/render_state.h"
+#include "render/screenshot.h"
 #include "gl/gl.h"
 #include "resources/show_resources.h"
 #include "scene/particle_system.h"
@@ -34,7 +36,7 @@ protected:
     void SetUp() override
     {
         if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
-        cachedFieldOfView = 0.0f;
+        resetFrameState();
         particleSeed = PARTICLE_SEED_START;
         const ResourceBlock project = projectDataResource();
         show = std::make_unique<LoadedShow>(project.data, project.size);
@@ -83,8 +85,8 @@ TEST_F(ProductionTest, NoFrameIsFlatOutsideTheFades)
     std::vector<int> flat;
     for (int second = 0; second <= SHOW_SECONDS; ++second) {
         show->advance(second == 0 ? 0.0f : 1.0f);
-        renderFrame();
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        renderFrame(show->registry, show->timeline);
+        readFramePixels(width, height, pixels.data());
         bool oneColour = true;
         for (size_t i = 0; oneColour && i < pixels.size(); i += 4)
             for (int c = 0; c < 3; ++c)

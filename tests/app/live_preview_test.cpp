@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/live_preview.h"
+#include "app/live_preview.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
 #include "texture/texture.h"
