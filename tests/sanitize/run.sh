@@ -40,7 +40,7 @@ ASAN_OPTIONS=detect_leaks=0 cmake --build build-sanitize -j"$jobs"
 
 step "AddressSanitizer and UBSan: every test"
 # A second try only for tests that time the sound device against the clock.
-(cd build-sanitize && run ctest --output-on-failure -j"$jobs" --timeout 1500 --repeat until-pass:2)
+(cd build-sanitize && SHOW_CHECK_SECONDS=30 run ctest --output-on-failure -j"$jobs" --timeout 1500 --repeat until-pass:2)
 
 step "AddressSanitizer and UBSan: the show at 2 frames a second"
 run build-sanitize/show --render "$work/show" --fps 2 >/dev/null
