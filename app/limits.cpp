@@ -6,6 +6,7 @@
 
 #include "core/numeric.h"
 #include "app/object_kinds.h"
+#include "core/project_reader.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_tracks.h"
 #include "scene/particle_system.h"
@@ -262,4 +263,23 @@ bool checkShowLimits(ObjectRegistry& registry, const ShowLimits& limits, std::st
         }
     }
     return true;
+}
+
+bool projectWithinLimits(const uint8_t* data, size_t size, const ShowLimits& limits, std::string& error)
+{
+    ObjectRegistry registry;
+    ProjectStream stream(data, size);
+    for (int kind = 0; kind < SECTION_COUNT; ++kind) {
+        uint8_t count = 0;
+        if (!stream.readBytes(&count, 1, "a section count")) return true;
+        for (int entry = 0; entry < count; ++entry) {
+            ProjectObject* object = new ProjectObject();
+            const bool read = readObjectHeader(stream, *object);
+            // The Timeline's entries ask for nothing that is limited.
+            if (!read || kind == static_cast<int>(SectionKind::Timeline)) object->destroy(DESTROY_FREE);
+            else registry.sections[kind].append(object);
+            if (!read) return true;
+        }
+    }
+    return checkShowLimits(registry, limits, error);
 }

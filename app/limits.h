@@ -4,6 +4,7 @@
 // and keys alike, so that a file cannot make a build or a frame allocate or
 // work without bound. docs/limits.md gives the reason for each figure.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,6 +31,13 @@ struct ShowLimits {
 // the limit in `error`. Keyed values count with every value their curve
 // reaches between the keys.
 bool checkShowLimits(ObjectRegistry& registry, const ShowLimits& limits, std::string& error);
+
+// The same check on project data before anything is created from it: the
+// tracks are read into plain objects, so that a refusal comes before the
+// graphics start and no kind's constructor runs (some draw from shared
+// random numbers). Data that does not read passes: the reader names its
+// fault when the show loads it.
+bool projectWithinLimits(const uint8_t* data, size_t size, const ShowLimits& limits, std::string& error);
 
 // The highest integer (as the engine truncates it) that value `index` of
 // the track can take: its value, and, for a parameter track that is

@@ -48,6 +48,11 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
     source.data = source.fileBytes.data();
     source.size = source.fileBytes.size();
     source.origin = "project file " + commandLine.projectFile;
+    // Refused before a window or a context is made for it.
+    if (!projectWithinLimits(source.data, source.size, ShowLimits(), error)) {
+        complain(source.origin + ": " + error);
+        return false;
+    }
     return true;
 }
 

@@ -25,6 +25,10 @@ std::string limitError(const std::string& source)
     ProjectStream stream(bytes.data(), bytes.size());
     if (loadProject(stream, registry, timeline, createObjectOfKind) < 0) return "load: " + stream.error();
     checkShowLimits(registry, ShowLimits(), error);
+    // The check before anything is created says the same.
+    std::string early;
+    EXPECT_EQ(projectWithinLimits(bytes.data(), bytes.size(), ShowLimits(), early), error.empty());
+    EXPECT_EQ(early, error);
     return error;
 }
 
