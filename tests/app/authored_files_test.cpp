@@ -68,7 +68,7 @@ TEST(AuthoredFiles, SourceErrorsNameFileAndLine)
     AuthoredProject project;
     std::string error;
     EXPECT_FALSE(readProjectFile(path, project, error));
-    EXPECT_EQ(error.rfind(path + ":2: ", 0), 0u) << error;
+    EXPECT_EQ(error.rfind(path + ":2:9: ", 0), 0u) << error;
     EXPECT_FALSE(readProjectFile(::testing::TempDir() + "missing.proj", project, error));
     EXPECT_EQ(error.rfind("cannot read project file", 0), 0u) << error;
 }

@@ -58,13 +58,14 @@ TEST(Limits, RefusesWhatPassesALimitAndNamesObjectTrackAndLimit)
         {"particles\n param Emission 16000\nparticles\n param Emission 16000\nparticles\n param Emission 16000\n"
          "particles\n param Emission 16000\nparticles\n param Emission 16000\n",
          "particles 4, track Emission: 80000 particles in all systems exceed the limit of 65536"},
-        // Keyed values count at every value their curve reaches.
-        {"mesh\n param Repeat 0\n  key 0 smooth 0\n  key 1 smooth 5000\n", "mesh 0, track Repeat: 5000 repeats"},
-        {"mesh\n param Repeat 0\n  key 0 smooth 0\n  key 1 smooth 900\n  key 2 smooth 1000\n  key 3 smooth 0\n",
+        // Keyed values count at every value their curve reaches, also past
+        // the object's time (which the source must then allow).
+        {"mesh\n param Repeat 0 unchecked\n  key 0 smooth 0\n  key 1 smooth 5000\n", "mesh 0, track Repeat: 5000 repeats"},
+        {"mesh\n param Repeat 0 unchecked\n  key 0 smooth 0\n  key 1 smooth 900\n  key 2 smooth 1000\n  key 3 smooth 0\n",
          "mesh 0, track Repeat: 10"},  // the spline overshoots its keys
         {"mesh\n param Repeat 0 still\n  key 0 smooth 5000\n", ""},  // keys never evaluated
         {"mesh\n build Repeat 0\n  key 0 smooth 5000\n", ""},        // build tracks use their value only
-        {"scene\n param ZoomGlow 6 1\n  key 0 smooth 6 1\n  key 1 smooth 6 1e30\n",
+        {"scene\n param ZoomGlow 6 1 unchecked\n  key 0 smooth 6 1\n  key 1 smooth 6 1e30\n",
          "scene 0, track ZoomGlow: keys run beyond any glow layers; the limit is 256"},
     };
     for (const Case& c : cases) {

@@ -54,7 +54,7 @@ expect 1 "mesh 0, track Repeat: 2000000000 repeats exceed the limit of 1000" "re
 printf 'scene\n  param ZoomGlow 6 2e9\n' | compile zoom
 expect 1 "scene 0, track ZoomGlow: 2000000000 glow layers exceed" "zoom glow count" \
   "$show" --render "$work/r" --project "$work/zoom.bin"
-printf 'scene\n  param RingGlow 4 0\n    key 0 smooth 4 0\n    key 9 smooth 4 2e9\n' | compile ring
+printf 'scene\n  param RingGlow 4 0 unchecked\n    key 0 smooth 4 0\n    key 9 smooth 4 2e9\n' | compile ring
 expect 1 "scene 0, track RingGlow: 2000000000 ring copies exceed" "keyed ring glow count" \
   "$show" --render "$work/r" --project "$work/ring.bin"
 printf 'particles\n  param Emission 2e7\n' | compile particles

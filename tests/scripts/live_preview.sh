@@ -59,7 +59,7 @@ grep -q "at 0:0[3-9]" "$work/out" || fail "the show went on at its time: $(cat "
 wait_for "the title shows the new label" '[[ "$(title)" == *" | beta" ]]'
 
 write_project beta "scene broken from"
-wait_for "the error is printed with file and line" 'grep -q "^$work/p.proj:8: " "$work/err"'
+wait_for "the error is printed with file and line" 'grep -q "^$work/p.proj:8:[0-9]*: " "$work/err"'
 wait_for "the title says the last good version is shown" \
   '[[ "$(title)" == *"| beta | error in p.proj: showing the last good version" ]]'
 kill -0 "$pid" 2>/dev/null || fail "an error does not end the preview"
