@@ -209,7 +209,9 @@ bool applyNamedValue(const TrackRow* row, const std::string& name, const std::st
         values[value->slot] = x;
         return true;
     }
-    if (const ColourGroup* group = findGroup(colourGroupsOf(*row), name)) {
+    // The groups outlive the look-up: the group found points into them.
+    const std::vector<ColourGroup> groups = colourGroupsOf(*row);
+    if (const ColourGroup* group = findGroup(groups, name)) {
         error.inValue = true;
         const bool hexDigits = text.size() > 1 && text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
         const size_t channels = (text.size() - 1) / 2;
