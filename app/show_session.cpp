@@ -91,11 +91,13 @@ bool Show::load(const ProjectSource& source, bool buildAll)
     const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
     if (total < 0) {
         complain(source.origin + ": " + stream.error());
+        destroy();  // what was read before the fault
         return false;
     }
     std::string limitError;
     if (!checkShowLimits(*registry, ShowLimits(), limitError)) {
         complain(source.origin + ": " + limitError);
+        destroy();
         return false;
     }
     if (buildAll) precalculate(*registry, total, drawProgress);

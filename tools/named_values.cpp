@@ -240,7 +240,9 @@ std::vector<std::string> namedValueWords(const TrackRow* row, const ProjectBuild
     auto named = [&](const TrackValue& value) {
         const float x = values[value.slot];
         written[value.slot] = true;
-        if (value.names && std::nearbyint(x) == x && !(x == 0 && std::signbit(x)))
+        // Only a whole number within int32 can name a mode.
+        if (value.names && std::nearbyint(x) == x && !(x == 0 && std::signbit(x)) && x >= -2147483648.0f &&
+            x < 2147483648.0f)
             if (const ModeName* mode = findMode(*value.names, static_cast<int32_t>(x))) {
                 words.push_back(std::string(value.name) + "=" + mode->name);
                 return;
