@@ -59,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ObjectRegistry registry;
     Timeline timeline;
     theRegistry = &registry;
-    theTimeline = &timeline;
     // The generator's seed and sizes carry from texture to texture; each
     // input starts from the show's start (its buffers only hold pixels).
     generator = GeneratorState();
@@ -78,6 +77,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     registry.clear();
     theRegistry = nullptr;
-    theTimeline = nullptr;
     return 0;
 }
