@@ -136,13 +136,10 @@ inline constexpr TrackValue depth{0, "depth", ValueUnit::WorldUnits, 0, 4096, 6}
 inline constexpr TrackValue values[] = {depth};
 }  // namespace MeshText3D
 
+// The placement's layout, but with relative scales.
 namespace MeshTransformVertices {
-inline constexpr TrackValue x{0, "x", ValueUnit::WorldUnits, -32768, 32768, 0};
-inline constexpr TrackValue y{1, "y", ValueUnit::WorldUnits, -32768, 32768, 0};
-inline constexpr TrackValue z{2, "z", ValueUnit::WorldUnits, -32768, 32768, 0};
-inline constexpr TrackValue rotateX{3, "rotateX", ValueUnit::Degrees, -36000, 36000, 0};
-inline constexpr TrackValue rotateY{4, "rotateY", ValueUnit::Degrees, -36000, 36000, 0};
-inline constexpr TrackValue rotateZ{5, "rotateZ", ValueUnit::Degrees, -36000, 36000, 0};
+using MeshPlacement::x, MeshPlacement::y, MeshPlacement::z;
+using MeshPlacement::rotateX, MeshPlacement::rotateY, MeshPlacement::rotateZ;
 inline constexpr TrackValue scaleX{6, "scaleX", ValueUnit::RelativeScale, -10000, 10000, 0};
 inline constexpr TrackValue scaleY{7, "scaleY", ValueUnit::RelativeScale, -10000, 10000, 0};
 inline constexpr TrackValue scaleZ{8, "scaleZ", ValueUnit::RelativeScale, -10000, 10000, 0};
