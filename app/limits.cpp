@@ -277,7 +277,7 @@ bool projectWithinLimits(const uint8_t* data, size_t size, const ShowLimits& lim
             const bool read = readObjectHeader(stream, *object);
             // The Timeline's entries ask for nothing that is limited.
             if (!read || kind == static_cast<int>(SectionKind::Timeline)) object->destroy(DESTROY_FREE);
-            else registry.sections[kind].append(object);
+            else registry.append(static_cast<SectionKind>(kind), object);
             if (!read) return true;
         }
     }

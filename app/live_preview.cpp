@@ -19,7 +19,6 @@
 #include "platform/glimp.h"
 #include "render/frame.h"
 #include "render/render_state.h"
-#include "scene/particle_system.h"
 #include "texture/generator.h"
 
 namespace {
@@ -53,11 +52,6 @@ struct WatchedFile {
         return settled;
     }
 };
-
-void makeCurrent(const Show& show)
-{
-    theRegistry = show.registry;
-}
 
 class LivePreview {
 public:
@@ -228,17 +222,14 @@ private:
         Show next;
         if (!next.load(source, false)) {
             next.destroy();
-            makeCurrent(show_);
             return reloadFailed(projectError_, projectFile_);
         }
         // The old version's OpenGL objects go while the context is current.
         const float at = time();
-        makeCurrent(show_);
         for (auto& section : show_.registry->sections)
             for (ProjectObject* object : section) object->unload();
         show_.destroy();
         show_ = next;
-        makeCurrent(show_);
         resetBuildState();
         precalculate(*show_.registry, 0, nullptr);
         sceneLabels_ = std::move(project.sceneLabels);
@@ -292,11 +283,7 @@ private:
 
 }  // namespace
 
-void resetBuildState()
-{
-    resetGenerator();
-    particleSeed = PARTICLE_SEED_START;
-}
+void resetBuildState() { resetGenerator(); }
 
 int runLivePreview(const CommandLine& commandLine, const EmbeddedData& embedded)
 {

@@ -10,14 +10,18 @@
 
 namespace {
 
-ProjectObject* createMesh() { return new Mesh(); }
-ProjectObject* createTexture() { return new Texture(); }
+// Only a particle system needs its registry from the start (its first
+// particles draw on the show's seed); the rest join it when appended.
+ProjectObject* createMesh(ObjectRegistry&) { return new Mesh(); }
+ProjectObject* createTexture(ObjectRegistry&) { return new Texture(); }
+ProjectObject* createLightIn(ObjectRegistry&) { return createLight(); }
+ProjectObject* createSceneIn(ObjectRegistry&) { return createScene(); }
 
 const ObjectKind kinds[SECTION_COUNT] = {
     {SectionKind::Texture, createTexture, &textureTracks},
     {SectionKind::Mesh, createMesh, &meshTracks},
-    {SectionKind::Light, createLight, &lightTracks},
-    {SectionKind::Scene, createScene, &sceneTracks},
+    {SectionKind::Light, createLightIn, &lightTracks},
+    {SectionKind::Scene, createSceneIn, &sceneTracks},
     {SectionKind::Timeline, nullptr, &timelineTracks},
     {SectionKind::ParticleSystem, createParticleSystem, &particleTracks},
 };
@@ -33,8 +37,8 @@ const ObjectKind* findObjectKind(std::string_view word)
     return nullptr;
 }
 
-ProjectObject* createObjectOfKind(SectionKind section)
+ProjectObject* createObjectOfKind(SectionKind section, ObjectRegistry& registry)
 {
     const ObjectKind& kind = objectKind(section);
-    return kind.create ? kind.create() : nullptr;
+    return kind.create ? kind.create(registry) : nullptr;
 }

@@ -11,10 +11,10 @@
 
 struct ObjectKind {
     SectionKind section;
-    ProjectObject* (*create)();  // null for the Timeline, which is not created per entry
+    ProjectObject* (*create)(ObjectRegistry& registry);  // null for the Timeline, which is not created per entry
     const TrackTable* tracks;
 };
 
 const ObjectKind& objectKind(SectionKind section);
 const ObjectKind* findObjectKind(std::string_view word);  // by its track table's kind word; null when none
-ProjectObject* createObjectOfKind(SectionKind section);
+ProjectObject* createObjectOfKind(SectionKind section, ObjectRegistry& registry);

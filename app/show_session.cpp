@@ -86,7 +86,6 @@ bool Show::load(const ProjectSource& source, bool buildAll)
 {
     registry = new ObjectRegistry();
     timeline = new Timeline();
-    theRegistry = registry;
     ProjectStream stream(source.data, source.size);
     const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
     if (total < 0) {
@@ -110,7 +109,6 @@ void Show::destroy()
     delete registry;
     timeline = nullptr;
     registry = nullptr;
-    theRegistry = nullptr;
 }
 
 bool startHeadlessGraphics(int32_t width, int32_t height)

@@ -8,6 +8,8 @@
 #include "core/object_list.h"
 #include "core/track.h"
 
+struct ObjectRegistry;
+
 constexpr uint32_t DESTROY_FREE = 1;  // destroy(flags): also free the object's block
 
 class ProjectObject {
@@ -16,6 +18,9 @@ public:
     float endTime = 0.0f;    // seconds; last moment of activity
     ObjectList<AnimTrack> paramTracks;
     ObjectList<AnimTrack> buildTracks;
+    // The registry the object belongs to, through which its tracks find other
+    // objects by index; null for an object outside any.
+    ObjectRegistry* registry = nullptr;
 
     ProjectObject() = default;
     ProjectObject(const ProjectObject&) = delete;

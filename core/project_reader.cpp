@@ -106,12 +106,12 @@ int32_t loadProject(ProjectStream& stream, ObjectRegistry& registry, Timeline& t
                 // Every entry is read into the one Timeline: tracks append, times replace.
                 if (!readObjectHeader(stream, timeline)) return -1;
             } else {
-                ProjectObject* object = create(section);
+                ProjectObject* object = create(section, registry);
                 if (!readObjectHeader(stream, *object)) {
                     object->destroy(DESTROY_FREE);
                     return -1;
                 }
-                registry[section].append(object);
+                registry.append(section, object);
             }
             ++objectCount;
         }
@@ -139,25 +139,13 @@ void precalculate(ObjectRegistry& registry, int32_t total, void (*drawProgress)(
     if (drawProgress) drawProgress(100);
 }
 
-namespace {
-
-const uint8_t* namedDataBegin = nullptr;
-const uint8_t* namedDataEnd = nullptr;
-
-}  // namespace
-
-void setNamedDataTable(const uint8_t* data, size_t size)
+const uint8_t* findNamedData(const NamedDataTable& table, const char* name, uint32_t* length)
 {
-    namedDataBegin = data;
-    namedDataEnd = data ? data + size : nullptr;
-}
-
-const uint8_t* findNamedData(const char* name, uint32_t* length)
-{
-    if (!namedDataBegin || !name) return nullptr;
-    const uint8_t* cursor = namedDataBegin;
-    while (cursor < namedDataEnd) {
-        const size_t left = static_cast<size_t>(namedDataEnd - cursor);
+    if (!table.data || !name) return nullptr;
+    const uint8_t* end = table.data + table.size;
+    const uint8_t* cursor = table.data;
+    while (cursor < end) {
+        const size_t left = static_cast<size_t>(end - cursor);
         const size_t limit = left < STRING_RECORD_MAX ? left : STRING_RECORD_MAX;
         const void* zero = std::memchr(cursor, 0, limit);
         // An entry name runs to its zero, or over 512 bytes without one.
@@ -167,7 +155,7 @@ const uint8_t* findNamedData(const char* name, uint32_t* length)
         uint32_t blockLength = 0;
         std::memcpy(&blockLength, cursor + nameBytes, 4);
         const uint8_t* block = cursor + nameBytes + 4;
-        if (blockLength > static_cast<size_t>(namedDataEnd - block)) return nullptr;
+        if (blockLength > static_cast<size_t>(end - block)) return nullptr;
         if (std::strncmp(name, reinterpret_cast<const char*>(cursor), STRING_RECORD_MAX) == 0) {
             if (length) *length = blockLength;
             return block;

@@ -40,7 +40,7 @@ private:
 // Makes the empty object of a section's entry; given by the layer that knows
 // the kinds (app/object_kinds.h: createObjectOfKind), so that the reader
 // needs none of them.
-using ObjectFactory = ProjectObject* (*)(SectionKind section);
+using ObjectFactory = ProjectObject* (*)(SectionKind section, ObjectRegistry& registry);
 
 // Creates every object of the data into the registry through `create` (the
 // Timeline section's entries go into `timeline`). Returns the number of
@@ -54,12 +54,8 @@ bool readTrack(ProjectStream& stream, AnimTrack& track);
 // more at the end with 100, reports the integer percentage done.
 void precalculate(ObjectRegistry& registry, int32_t total, void (*drawProgress)(int percent));
 
-// The named-data table of imported images and meshes: a run of entries, each
-// a string record (the name), a u32 length and that many bytes. No table is
-// attached unless one is set.
-void setNamedDataTable(const uint8_t* data, size_t size);
-// The block of the first entry named `name`, or null (also for a malformed
-// table). `length`, when given, receives the block's byte count.
-const uint8_t* findNamedData(const char* name, uint32_t* length = nullptr);
+// The block of the first entry of `table` named `name`, or null (also for a
+// malformed table). `length`, when given, receives the block's byte count.
+const uint8_t* findNamedData(const NamedDataTable& table, const char* name, uint32_t* length = nullptr);
 // readBytes over a caller-owned cursor, for import operations on a block.
 void readFrom(const uint8_t*& cursor, void* destination, size_t n);

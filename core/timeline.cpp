@@ -3,8 +3,6 @@
 #include "core/numeric.h"
 #include "platform/clock.h"
 
-ObjectRegistry* theRegistry = nullptr;
-
 Timeline::Timeline()
 {
     const int64_t frequency = Sys_CounterFrequency();

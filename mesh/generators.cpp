@@ -177,7 +177,7 @@ void importMesh(Mesh& mesh, const AnimTrack& track)
 {
     if (!track.name) return;
     uint32_t length = 0;
-    const uint8_t* block = findNamedData(track.name, &length);
+    const uint8_t* block = findNamedData(mesh.registry ? mesh.registry->namedData : NamedDataTable(), track.name, &length);
     if (!block || length < 8) return;
 
     const uint8_t* cursor = block;

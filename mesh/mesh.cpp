@@ -36,10 +36,10 @@ void copyGeometry(const Mesh& from, Mesh& to)
 
 }  // namespace
 
-Mesh* meshAt(int32_t index)
+Mesh* meshAt(ObjectRegistry* registry, int32_t index)
 {
-    if (!theRegistry) return nullptr;
-    return dynamic_cast<Mesh*>(theRegistry->at(SectionKind::Mesh, index));
+    if (!registry) return nullptr;
+    return dynamic_cast<Mesh*>(registry->at(SectionKind::Mesh, index));
 }
 
 Mesh& meshWorkspace()

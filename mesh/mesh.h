@@ -62,6 +62,10 @@ public:
     MeshMaterial material;
     Texture* texture0 = nullptr;  // colour texture, unit 0
     Texture* texture1 = nullptr;  // sphere-mapped texture, unit 1 (the shaders' second sampler)
+    // A unit given GLOW_TEXTURE_INDEX: the renderer's glow texture, which it
+    // binds at drawing (the texture pointer stays null).
+    bool texture0IsGlow = false;
+    bool texture1IsGlow = false;
     Vec3* positions = nullptr;
     Vec3* normals = nullptr;
     TexCoord* texcoords = nullptr;
@@ -116,8 +120,8 @@ struct MeshDevice {
 };
 extern MeshDevice meshDevice;
 
-// The Mesh at position `index` of the mesh section, or null.
-Mesh* meshAt(int32_t index);
+// The Mesh at position `index` of the registry's mesh section, or null.
+Mesh* meshAt(ObjectRegistry* registry, int32_t index);
 
 // The one Mesh outside the project that copyToWorkspace and
 // copyFromWorkspace exchange geometry with.

@@ -24,10 +24,9 @@ void setColour(float* colour, const AnimTrack& track, const TrackValue& red, con
     colour[3] = 1.0f;
 }
 
-Texture* lookupTexture(int32_t index)
+Texture* lookupTexture(const Mesh& mesh, int32_t index)
 {
-    if (index == GLOW_TEXTURE_INDEX) return glowTexture;
-    return index >= 0 ? textureAt(index) : nullptr;
+    return index >= 0 ? textureAt(mesh.registry, index) : nullptr;
 }
 
 void applyPlacement(Mesh& mesh, const AnimTrack& track)
@@ -49,8 +48,12 @@ void applyColours(Mesh& mesh, const AnimTrack& track)
 
 void applyTextures(Mesh& mesh, const AnimTrack& track)
 {
-    mesh.texture0 = lookupTexture(readWhole(track, MeshTextures::colour));
-    mesh.texture1 = lookupTexture(readWhole(track, MeshTextures::sphereMap));
+    const int32_t colour = readWhole(track, MeshTextures::colour);
+    const int32_t sphereMap = readWhole(track, MeshTextures::sphereMap);
+    mesh.texture0 = lookupTexture(mesh, colour);
+    mesh.texture1 = lookupTexture(mesh, sphereMap);
+    mesh.texture0IsGlow = colour == GLOW_TEXTURE_INDEX;
+    mesh.texture1IsGlow = sphereMap == GLOW_TEXTURE_INDEX;
 }
 
 void applyRenderState(Mesh& mesh, const AnimTrack& track)
@@ -62,7 +65,7 @@ void applyRenderState(Mesh& mesh, const AnimTrack& track)
 
 void applyShareGeometry(Mesh& mesh, const AnimTrack& track)
 {
-    if (Mesh* other = meshAt(readWhole(track, MeshShareGeometry::mesh))) mesh.sharedGeometry = &other->buffers;
+    if (Mesh* other = meshAt(mesh.registry, readWhole(track, MeshShareGeometry::mesh))) mesh.sharedGeometry = &other->buffers;
 }
 
 void applyRepeat(Mesh& mesh, const AnimTrack& track)
@@ -81,7 +84,7 @@ void applyShader(Mesh& mesh, const AnimTrack& track)
 
 void applyParent(Mesh& mesh, const AnimTrack& track)
 {
-    Mesh* candidate = meshAt(readWhole(track, MeshParent::mesh));
+    Mesh* candidate = meshAt(mesh.registry, readWhole(track, MeshParent::mesh));
     // Naming itself changes nothing; an index with no mesh clears the
     // parent; a link that would close a loop is refused.
     if (candidate == &mesh || mesh.wouldLoop(candidate)) return;

@@ -137,7 +137,7 @@ void displaceVertices(Mesh& mesh, const AnimTrack& track)
 {
     const int32_t index = readWhole(track, MeshDisplace::texture);
     if (index == -1) return;
-    const Texture* texture = textureAt(index);
+    const Texture* texture = textureAt(mesh.registry, index);
     if (!texture || texture->size <= 0 || !texture->pixels) return;
     const float strength = readValue(track, MeshDisplace::strength);
     // Corner by corner: a position shared by k corners moves k times, each

@@ -37,8 +37,10 @@ void applySceneCamera(const Scene& scene)
 {
     // The projection is rebuilt only when the field of view changes; after
     // any frame it is otherwise the 3D restore's (aspect 4/3).
-    if (scene.fieldOfView != tr.cachedFieldOfView) {
-        tr.cachedFieldOfView = scene.fieldOfView;
+    float unshared = 0.0f;  // a Scene outside any show always builds its own
+    float& cachedFieldOfView = scene.registry ? scene.registry->cachedFieldOfView : unshared;
+    if (scene.fieldOfView != cachedFieldOfView) {
+        cachedFieldOfView = scene.fieldOfView;
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         // The product of the two fields, as the show has it.
@@ -103,8 +105,8 @@ void renderScene(const Scene& scene)
     glViewport(0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE);
     applyLights();
     drawMeshes();
-    if (glowTexture) {
-        bindTexture(*glowTexture);
+    if (tr.glowTexture) {
+        bindTexture(*tr.glowTexture);
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
     }
     glPopMatrix();

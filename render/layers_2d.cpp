@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/numeric.h"
+#include "core/object_registry.h"
 #include "render/render_state.h"
 #include "render/fonts.h"
 #include "render/frame.h"
@@ -38,7 +39,7 @@ void forEachLayerTrack(const Scene& scene, SceneTrack id, Draw draw)
 
 void bindGlowTexture()
 {
-    if (glowTexture) bindTexture(*glowTexture);
+    if (tr.glowTexture) bindTexture(*tr.glowTexture);
 }
 
 }  // namespace
@@ -63,10 +64,11 @@ void begin2D()
 
 void end2D()
 {
-    tr.restoreFieldOfView = tr.cachedFieldOfView;
+    float restore = 70.0f;  // without a show, as its first frame has it
+    if (ObjectRegistry* show = tr.registry) restore = show->restoreFieldOfView = show->cachedFieldOfView;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(tr.restoreFieldOfView * 4.0f / 3.0f, 4.0 / 3.0, 0.01, 100.0);
+    gluPerspective(restore * 4.0f / 3.0f, 4.0 / 3.0, 0.01, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_LIGHTING);
@@ -91,7 +93,7 @@ void drawFullScreenQuad()
 
 void drawImageQuad(const ImageQuad& quad)
 {
-    Texture* texture = textureAt(quad.textureIndex);
+    Texture* texture = textureAt(tr.registry, quad.textureIndex);
     if (!texture) return;
     setTextureUnit(1, false);
     setTextureUnit(0, true, texture->glTexture);

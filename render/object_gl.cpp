@@ -7,6 +7,7 @@
 #include "gl/texture_units.h"
 #include "mesh/mesh.h"
 #include "render/mesh_text.h"
+#include "render/render_state.h"
 #include "scene/light.h"
 #include "scene/particle_system.h"
 #include "scene/scene.h"
@@ -190,8 +191,10 @@ void applyMeshTransform(const Mesh& mesh) { applyTransformAt(mesh, 0); }
 
 void bindMeshTextures(const Mesh& mesh)
 {
-    setTextureUnit(0, mesh.texture0 != nullptr, mesh.texture0 ? mesh.texture0->glTexture : 0);
-    setTextureUnit(1, mesh.texture1 != nullptr, mesh.texture1 ? mesh.texture1->glTexture : 0, TexCoords::SphereMap);
+    const Texture* colour = mesh.texture0IsGlow ? tr.glowTexture : mesh.texture0;
+    const Texture* sphereMap = mesh.texture1IsGlow ? tr.glowTexture : mesh.texture1;
+    setTextureUnit(0, colour != nullptr, colour ? colour->glTexture : 0);
+    setTextureUnit(1, sphereMap != nullptr, sphereMap ? sphereMap->glTexture : 0, TexCoords::SphereMap);
 }
 
 void drawGeometry(const MeshBuffers& buffers)

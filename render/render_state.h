@@ -7,18 +7,21 @@
 struct BitmapFont;
 struct ObjectRegistry;
 class Scene;
+class Texture;
 class Timeline;
 
 struct RenderState {
     int32_t screenWidth = 640;  // pixels of the window or headless drawable
     int32_t screenHeight = 480;
     BitmapFont* captionFont = nullptr;  // made by initRenderer
-    // The frame being drawn (set by renderFrame).
+    // 128 x 128, made by initRenderer: receives the glow source every frame,
+    // and is what a mesh's texture index -2 binds.
+    Texture* glowTexture = nullptr;
+    // The frame being drawn, set by renderFrame. What frames carry from one
+    // to the next (the camera's field of view) is the show's, in its registry.
     ObjectRegistry* registry = nullptr;
     Timeline* timeline = nullptr;
-    Scene* currentScene = nullptr;     // or null
-    float cachedFieldOfView = 0.0f;    // of the last projection a Scene camera built
-    float restoreFieldOfView = 70.0f;  // of the 3D restore
+    Scene* currentScene = nullptr;  // or null
 };
 
 extern RenderState tr;
@@ -29,6 +32,3 @@ extern RenderState tr;
 bool initRenderer(int32_t width, int32_t height);
 // Releases what initRenderer made, then the context.
 void shutdownRenderer();
-// Starts the frame state over as a show's first frame finds it (the camera
-// projection is rebuilt at the next Scene).
-void resetFrameState();

@@ -18,9 +18,9 @@ bool initRenderer(int32_t width, int32_t height)
     installObjectDevices();
 
     // The glow texture: transparent black on the card until the first frame copies into it.
-    glowTexture = new Texture();
-    glowTexture->setSize(128);
-    glowTexture->upload();
+    tr.glowTexture = new Texture();
+    tr.glowTexture->setSize(128);
+    tr.glowTexture->upload();
 
     tr.captionFont = memNew<BitmapFont>();
     tr.captionFont->create();
@@ -31,19 +31,10 @@ void shutdownRenderer()
 {
     memDelete(tr.captionFont);  // its 96 lists go with it
     tr.captionFont = nullptr;
-    if (glowTexture) glowTexture->destroy(DESTROY_FREE);
-    glowTexture = nullptr;
+    if (tr.glowTexture) tr.glowTexture->destroy(DESTROY_FREE);
+    tr.glowTexture = nullptr;
     removeObjectDevices();
     shutdownGraphics();
-}
-
-void resetFrameState()
-{
-    tr.registry = nullptr;
-    tr.timeline = nullptr;
-    tr.currentScene = nullptr;
-    tr.cachedFieldOfView = 0.0f;
-    tr.restoreFieldOfView = 70.0f;
 }
 
 void readFramePixels(int32_t width, int32_t height, uint8_t* rgba)

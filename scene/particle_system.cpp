@@ -2,18 +2,19 @@
 
 #include "core/memory.h"
 #include "core/numeric.h"
+#include "core/object_registry.h"
 #include "texture/texture.h"
 
-int32_t particleSeed = PARTICLE_SEED_START;
 ParticleDevice particleDevice;
 
-float particleRandom()
+float particleRandom(int32_t& seed)
 {
-    return random15(particleSeed);
+    return random15(seed);
 }
 
-ParticleSystem::ParticleSystem()
+ParticleSystem::ParticleSystem(ObjectRegistry& show)
 {
+    registry = &show;
     setParticleCount(20);
     for (int32_t i = 0; i < particleCount; ++i) spawnParticle(i);
 }
@@ -49,16 +50,17 @@ void ParticleSystem::setParticleCount(int32_t n)
 void ParticleSystem::spawnParticle(int32_t index)
 {
     Particle& p = particles[index];
-    const float z = (0.5f - particleRandom()) * emitterDepth;
-    const float x = (0.5f - particleRandom()) * emitterWidth;
+    int32_t& seed = registry->particleSeed;
+    const float z = (0.5f - particleRandom(seed)) * emitterDepth;
+    const float x = (0.5f - particleRandom(seed)) * emitterWidth;
     p.position[0] = emitterOrigin[0] + x;
     p.position[1] = emitterOrigin[1] + 0.0f;
     p.position[2] = emitterOrigin[2] + z;
     p.velocity[0] = 0.0f;
-    p.velocity[1] = emitSpeed + particleRandom() * emitSpeed * 0.5f;
+    p.velocity[1] = emitSpeed + particleRandom(seed) * emitSpeed * 0.5f;
     p.velocity[2] = 0.0f;
     for (int i = 0; i < 3; ++i) p.acceleration[i] = gravityDirection[i] * gravityScale;
-    p.fadeRate = fadeRate + particleRandom() * fadeRate * 0.5f;
+    p.fadeRate = fadeRate + particleRandom(seed) * fadeRate * 0.5f;
     for (int i = 0; i < 4; ++i) p.color[i] = particleColor[i];
 }
 
@@ -82,4 +84,4 @@ void ParticleSystem::draw()
     if (particleDevice.draw) particleDevice.draw(*this);
 }
 
-ProjectObject* createParticleSystem() { return new ParticleSystem(); }
+ProjectObject* createParticleSystem(ObjectRegistry& registry) { return new ParticleSystem(registry); }

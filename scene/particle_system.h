@@ -19,11 +19,9 @@ struct Particle {
 static_assert(sizeof(Particle) == 56, "fourteen floats");
 
 // The random numbers of every particle system (and of nothing else): one
-// process-wide seed, 15 bits of state. The result spans 0 to 32767 / 32678,
-// a little above 1.
-constexpr int32_t PARTICLE_SEED_START = 31337303;
-extern int32_t particleSeed;
-float particleRandom();
+// seed a show, its registry's particleSeed (from PARTICLE_SEED_START), 15 bits
+// of state. The result spans 0 to 32767 / 32678, a little above 1.
+float particleRandom(int32_t& seed);
 
 class ParticleSystem : public ProjectObject {
 public:
@@ -41,8 +39,9 @@ public:
     Texture* particleTexture = nullptr;
     Particle* particles = nullptr;  // particleCount of them, engine heap
 
-    // 20 particles, spawned twice over (four random numbers each time).
-    ParticleSystem();
+    // 20 particles, spawned twice over (four random numbers each time) from
+    // the seed of `show`, the registry the system is made for.
+    explicit ParticleSystem(ObjectRegistry& show);
 
     int applyTrack(AnimTrack& track) override;
     int build() override;  // the parameter tracks
@@ -70,4 +69,4 @@ extern ParticleDevice particleDevice;
 // Advances one particle; true when it has faded out (alpha at or below 0).
 bool updateParticle(Particle& particle, float dt);
 
-ProjectObject* createParticleSystem();
+ProjectObject* createParticleSystem(ObjectRegistry& registry);

@@ -38,7 +38,7 @@ void applyEmission(ParticleSystem& system, const AnimTrack& track)
 void applyTexture(ParticleSystem& system, const AnimTrack& track)
 {
     const int32_t index = readWhole(track, ParticleTexture::texture);
-    system.particleTexture = index == -1 ? nullptr : textureAt(index);
+    system.particleTexture = index == -1 ? nullptr : textureAt(system.registry, index);
 }
 
 void applyGravity(ParticleSystem& system, const AnimTrack& track)

@@ -153,7 +153,7 @@ void runImportImage(uint32_t* image, const AnimTrack& track)
 {
     if (!track.name) return;
     uint32_t length = 0;
-    const uint8_t* block = findNamedData(track.name, &length);
+    const uint8_t* block = findNamedData(generator.namedData ? *generator.namedData : NamedDataTable(), track.name, &length);
     constexpr uint32_t HEADER = 18;
     if (!block || length < HEADER) return;
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/object_registry.h"
 #include "core/track.h"
 
 constexpr int32_t MAX_TEXTURE_SIZE = 512;
@@ -50,6 +51,7 @@ struct GeneratorState {
     int32_t smooth = 1;                // the smooth bit of the running step
     int32_t edgeMode = 0;              // the edge mode of the running step
     int32_t randomSeed = INITIAL_RANDOM_SEED;
+    const NamedDataTable* namedData = nullptr;  // the show's of the texture running a step
 };
 extern GeneratorState generator;
 

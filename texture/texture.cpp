@@ -8,7 +8,6 @@
 #include "texture/generator.h"
 #include "texture/operators.h"
 
-Texture* glowTexture = nullptr;
 TextureDevice textureDevice;
 
 namespace {
@@ -55,7 +54,10 @@ int Texture::applyTrack(AnimTrack& track)
     if (track.id() == static_cast<uint8_t>(TextureOp::SetSize)) setSize(readWhole(track, TextureSetSize::size));
     if (track.applies() && pixels) {
         setGeneratorSize(size);
+        // ImportImage reads this texture's show's named data, for this step only.
+        generator.namedData = registry ? &registry->namedData : nullptr;
         runStep(pixels, track);
+        generator.namedData = nullptr;
     }
     return 0;
 }
@@ -98,8 +100,8 @@ void textureToRgba(const Texture& texture, uint8_t* rgba)
     }
 }
 
-Texture* textureAt(int32_t index)
+Texture* textureAt(ObjectRegistry* registry, int32_t index)
 {
-    if (!theRegistry) return nullptr;
-    return dynamic_cast<Texture*>(theRegistry->at(SectionKind::Texture, index));
+    if (!registry) return nullptr;
+    return dynamic_cast<Texture*>(registry->at(SectionKind::Texture, index));
 }

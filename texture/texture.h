@@ -45,13 +45,9 @@ struct TextureDevice {
 };
 extern TextureDevice textureDevice;
 
-// The 128 x 128 texture that receives the glow source every frame; made by
-// initRenderer, destroyed by shutdownRenderer.
-extern Texture* glowTexture;
-
-// The Texture at position `index` of the running show's Texture section, or
+// The Texture at position `index` of the registry's Texture section, or
 // null (no registry, or no such position).
-Texture* textureAt(int32_t index);
+Texture* textureAt(ObjectRegistry* registry, int32_t index);
 
 // The texture's pixels as bytes red, green, blue, alpha (size x size x 4),
 // row 0 first.

@@ -32,19 +32,14 @@ struct Bench {
 
     Bench()
     {
-        theRegistry = &registry;
         Texture* texture = new Texture();
         std::mt19937 random(1);
         for (int32_t i = 0; i < texture->size * texture->size; ++i) texture->pixels[i] = random();
-        registry[SectionKind::Texture].append(texture);
+        registry.append(SectionKind::Texture, texture);
         mesh = new Mesh();
-        registry[SectionKind::Mesh].append(mesh);
+        registry.append(SectionKind::Mesh, mesh);
     }
-    ~Bench()
-    {
-        registry.clear();
-        theRegistry = nullptr;
-    }
+    ~Bench() { registry.clear(); }
 };
 
 void BM_Sphere60x40(benchmark::State& state)

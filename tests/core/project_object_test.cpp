@@ -27,8 +27,9 @@ AnimTrack* addTrack(ObjectList<AnimTrack>& list, float value, uint32_t flags)
 
 TEST(ProjectObject, AFreshObjectHasNoIntervalAndNoTracks)
 {
+    ObjectRegistry registry;
     for (int kind = 0; kind < SECTION_COUNT; ++kind) {
-        ProjectObject* object = createObjectOfKind(static_cast<SectionKind>(kind));
+        ProjectObject* object = createObjectOfKind(static_cast<SectionKind>(kind), registry);
         if (!object) continue;  // the Timeline is not created per entry
         EXPECT_EQ(object->startTime, 0.0f);
         EXPECT_EQ(object->endTime, 0.0f);

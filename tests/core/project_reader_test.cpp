@@ -182,23 +182,21 @@ TEST(NamedData, FindsBlocksByNameInABuiltTable)
     entry("ring", {4, 5});
     entry("logo", {9});
 
-    EXPECT_EQ(findNamedData("logo"), nullptr);  // no table attached
-    setNamedDataTable(table.data(), table.size());
+    EXPECT_EQ(findNamedData(NamedDataTable(), "logo"), nullptr);  // no table
+    const NamedDataTable named{table.data(), table.size()};
     uint32_t length = 0;
-    const uint8_t* ring = findNamedData("ring", &length);
+    const uint8_t* ring = findNamedData(named, "ring", &length);
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(length, 2u);
     EXPECT_EQ(ring[0], 4);
-    EXPECT_EQ(findNamedData("logo")[0], 1);  // the first entry of a name
-    EXPECT_EQ(findNamedData("rin"), nullptr);
-    EXPECT_EQ(findNamedData("missing"), nullptr);
+    EXPECT_EQ(findNamedData(named, "logo")[0], 1);  // the first entry of a name
+    EXPECT_EQ(findNamedData(named, "rin"), nullptr);
+    EXPECT_EQ(findNamedData(named, "missing"), nullptr);
 
     // A block length that runs past the table ends the search.
     std::vector<uint8_t> broken = table;
     broken[5] = 0xFF;
-    setNamedDataTable(broken.data(), broken.size());
-    EXPECT_EQ(findNamedData("ring"), nullptr);
-    setNamedDataTable(nullptr, 0);
+    EXPECT_EQ(findNamedData({broken.data(), broken.size()}, "ring"), nullptr);
 }
 
 }  // namespace

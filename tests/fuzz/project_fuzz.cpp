@@ -58,11 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const ShowLimits limits = fuzzLimits();
     ObjectRegistry registry;
     Timeline timeline;
-    theRegistry = &registry;
     // The generator's seed and sizes carry from texture to texture; each
     // input starts from the show's start (its buffers only hold pixels).
     generator = GeneratorState();
-    particleSeed = PARTICLE_SEED_START;
 
     ProjectStream stream(data, size);
     std::string error;
@@ -76,6 +74,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             timeline.advance(registry, step);
     }
     registry.clear();
-    theRegistry = nullptr;
     return 0;
 }

@@ -194,12 +194,6 @@ class ImportMeshTest : public MeshTest {
 protected:
     std::vector<uint8_t> table;
 
-    void TearDown() override
-    {
-        setNamedDataTable(nullptr, 0);
-        MeshTest::TearDown();
-    }
-
     template <class T>
     static void put(std::vector<uint8_t>& out, T value)
     {
@@ -223,7 +217,7 @@ protected:
         table.insert(table.end(), name, name + std::strlen(name) + 1);
         put(table, static_cast<uint32_t>(data.size()));
         table.insert(table.end(), data.begin(), data.end());
-        setNamedDataTable(table.data(), table.size());
+        registry.namedData = {table.data(), table.size()};
     }
 };
 

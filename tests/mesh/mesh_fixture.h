@@ -31,17 +31,12 @@ class MeshTest : public ::testing::Test {
 protected:
     ObjectRegistry registry;
 
-    void SetUp() override { theRegistry = &registry; }
-    void TearDown() override
-    {
-        registry.clear();
-        theRegistry = nullptr;
-    }
+    void TearDown() override { registry.clear(); }
 
     Mesh& addMesh()
     {
         Mesh* mesh = new Mesh();
-        registry[SectionKind::Mesh].append(mesh);
+        registry.append(SectionKind::Mesh, mesh);
         return *mesh;
     }
 
@@ -51,7 +46,7 @@ protected:
         Texture* texture = new Texture();
         texture->setSize(n);
         for (int32_t i = 0; i < n * n; ++i) texture->pixels[i] = fill;
-        registry[SectionKind::Texture].append(texture);
+        registry.append(SectionKind::Texture, texture);
         return *texture;
     }
 };

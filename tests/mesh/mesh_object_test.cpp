@@ -81,8 +81,10 @@ TEST_F(MeshObjectTest, TexturesLookUpTheTextureSection)
     EXPECT_EQ(mesh.texture0, nullptr);
     EXPECT_EQ(mesh.texture1, nullptr);
     applyTo(mesh, MeshTrack::Textures, {-2, 0, 0, -3});
-    EXPECT_EQ(mesh.texture0, glowTexture);
+    EXPECT_EQ(mesh.texture0, nullptr);
+    EXPECT_TRUE(mesh.texture0IsGlow);  // bound by the renderer, which owns it
     EXPECT_EQ(mesh.texture1, nullptr);
+    EXPECT_FALSE(mesh.texture1IsGlow);
 }
 
 TEST_F(MeshObjectTest, ShareGeometryNamesAnotherMeshsBuffers)
@@ -200,7 +202,8 @@ TEST_F(MeshObjectTest, WorkspaceCopiesTheGeometryBothWays)
 
 TEST(MeshKind, ProjectSourcesUseTheMeshTrackNames)
 {
-    ProjectObject* object = createObjectOfKind(SectionKind::Mesh);
+    ObjectRegistry registry;
+    ProjectObject* object = createObjectOfKind(SectionKind::Mesh, registry);
     EXPECT_NE(dynamic_cast<Mesh*>(object), nullptr);
     object->destroy(DESTROY_FREE);
 

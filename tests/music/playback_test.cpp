@@ -181,6 +181,7 @@ TEST(Playback, DeviceLoopIsRefilledBehindThePlayPosition)
 TEST(Playback, StartsAtAnyFrameAsIfPlayedFromTheStart)
 {
     const std::string path = ::testing::TempDir() + "device_from.raw";
+    Sys_UseAudio(sdlAudio);
     for (const int64_t firstFrame : {int64_t{CHUNK_FRAMES} * 3, int64_t{CHUNK_FRAMES} * 7 + 123,
                                      int64_t{TOTAL_FRAMES} + 4321}) {
         std::remove(path.c_str());
@@ -192,6 +193,7 @@ TEST(Playback, StartsAtAnyFrameAsIfPlayedFromTheStart)
             ASSERT_NE(loaded.module, nullptr);
             if (!startPlayback(loaded.module, firstFrame)) {
                 unsetenv("SDL_AUDIODRIVER");
+                Sys_UseAudio(nullAudio);
                 GTEST_SKIP() << "SDL's disk audio driver is not available";
             }
             Sys_Sleep(400);
@@ -221,6 +223,7 @@ TEST(Playback, StartsAtAnyFrameAsIfPlayedFromTheStart)
                 FAIL() << "from frame " << firstFrame << ": first difference at frame " << i / 2 << " of " << frames;
         }
     }
+    Sys_UseAudio(nullAudio);
     std::remove(path.c_str());
 }
 

@@ -32,8 +32,6 @@ protected:
         if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
         while (glGetError() != GL_NO_ERROR) {
         }
-        resetFrameState();  // every test starts with its Scene's own projection
-        particleSeed = PARTICLE_SEED_START;
     }
 
     ProjectBuilder::Object& addScene()
@@ -72,10 +70,11 @@ protected:
     // Where a world point lands on the screen with the Scene's own camera.
     static void screenOf(const Scene& scene, float x, float y, float z, int* px, int* py)
     {
-        const float saved = tr.cachedFieldOfView;
-        tr.cachedFieldOfView = 0.0f;
+        float& cached = scene.registry->cachedFieldOfView;
+        const float saved = cached;
+        cached = 0.0f;
         applySceneCamera(scene);
-        tr.cachedFieldOfView = saved;
+        cached = saved;
         GLdouble model[16], projection[16], wx, wy, wz;
         GLint viewport[4] = {0, 0, tr.screenWidth, tr.screenHeight};
         glGetDoublev(GL_MODELVIEW_MATRIX, model);
@@ -391,7 +390,7 @@ TEST_F(FrameTest, ProjectionIsBuiltOnlyWhenTheFieldOfViewChanges)
     EXPECT_NEAR(p[0], focal(160.0f) / 4.0f, 1e-4f);
 
     renderFrame(show->registry, show->timeline);  // ends with the 4/3 restore, lit, depth-tested, unblended
-    EXPECT_EQ(tr.restoreFieldOfView, 40.0f);
+    EXPECT_EQ(show->registry.restoreFieldOfView, 40.0f);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

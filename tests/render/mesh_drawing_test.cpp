@@ -7,6 +7,7 @@
 #include "gl/gl_context.h"
 #include "gl/texture_units.h"
 #include "render/object_gl.h"
+#include "render/render_state.h"
 #include "tests/mesh/mesh_fixture.h"
 #include "tests/support/headless_gl.h"
 
@@ -287,8 +288,8 @@ TEST_F(DrawingTest, BindTexturesSetsBothUnits)
     applyTo(mesh, MeshTrack::Textures, {-2, 0, 0, 99});
     bindMeshTextures(mesh);
     EXPECT_EQ(activeUnit(), GLenum(GL_TEXTURE1_ARB));
-    ASSERT_NE(glowTexture, nullptr);
-    expectUnit(GL_TEXTURE0_ARB, glowTexture, false);
+    ASSERT_NE(tr.glowTexture, nullptr);
+    expectUnit(GL_TEXTURE0_ARB, tr.glowTexture, false);
     expectUnit(GL_TEXTURE1_ARB, nullptr, false);
 
     applyTo(mesh, MeshTrack::Textures, {-1, 0, 0, -1});

@@ -6,6 +6,7 @@
 
 #include "gl/gl.h"
 #include "render/object_gl.h"
+#include "render/render_state.h"
 #include "tests/support/headless_gl.h"
 #include "tests/texture/texture_steps.h"
 
@@ -84,10 +85,10 @@ TEST_F(TextureObject, UploadingAgainReplacesTheFirstTexture)
 TEST(GlowTexture, Is128TransparentBlackOnTheCard)
 {
     ASSERT_TRUE(useHeadlessGl());
-    ASSERT_NE(glowTexture, nullptr);
-    EXPECT_EQ(glowTexture->size, 128);
-    ASSERT_NE(glowTexture->glTexture, 0u);
-    bindTexture(*glowTexture);
+    ASSERT_NE(tr.glowTexture, nullptr);
+    EXPECT_EQ(tr.glowTexture->size, 128);
+    ASSERT_NE(tr.glowTexture->glTexture, 0u);
+    bindTexture(*tr.glowTexture);
     EXPECT_EQ(boundLevelWidth(), 128);
 }
 

@@ -12,10 +12,11 @@ namespace {
 
 constexpr uint8_t EMISSION = static_cast<uint8_t>(ParticleTrack::Emission);
 
-// Every test starts from the show's first seed.
 class ParticleSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override { particleSeed = PARTICLE_SEED_START; }
+    ObjectRegistry registry;  // a fresh show's: its seed at the start
+
+    ParticleSystem& make() { return *static_cast<ParticleSystem*>(createParticleSystem(registry)); }
 
     static std::vector<Particle> snapshot(const ParticleSystem& system)
     {
@@ -25,26 +26,24 @@ protected:
     {
         return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Particle)) == 0;
     }
-    static int32_t seedAfter(int draws)
+    static int32_t seedAfter(int32_t seed, int draws)
     {
-        const int32_t saved = particleSeed;
-        for (int i = 0; i < draws; ++i) particleRandom();
-        const int32_t result = particleSeed;
-        particleSeed = saved;
-        return result;
+        for (int i = 0; i < draws; ++i) particleRandom(seed);
+        return seed;
     }
 };
 
 TEST_F(ParticleSystemTest, RandomNumbersKeepFifteenBitsAndDivideBy32678)
 {
-    EXPECT_FLOAT_EQ(particleRandom(), 16656.0f / 32678.0f);
-    EXPECT_EQ(particleSeed, 16656);
+    int32_t seed = PARTICLE_SEED_START;
+    EXPECT_FLOAT_EQ(particleRandom(seed), 16656.0f / 32678.0f);
+    EXPECT_EQ(seed, 16656);
     EXPECT_NEAR(16656.0f / 32678.0f, 0.5097f, 1e-4f);
     // The largest seed gives a number a little above one.
-    particleSeed = 0;
+    seed = 0;
     float largest = 0;
     for (int i = 0; i < 40000; ++i) {
-        const float r = particleRandom();
+        const float r = particleRandom(seed);
         ASSERT_GE(r, 0.0f);
         largest = std::max(largest, r);
     }
@@ -53,9 +52,9 @@ TEST_F(ParticleSystemTest, RandomNumbersKeepFifteenBitsAndDivideBy32678)
 
 TEST_F(ParticleSystemTest, ConstructionSpawnsTwentyParticlesTwice)
 {
-    const int32_t expected = seedAfter(2 * 20 * 4);
-    ParticleSystem& system = *static_cast<ParticleSystem*>(createParticleSystem());
-    EXPECT_EQ(particleSeed, expected);
+    const int32_t expected = seedAfter(PARTICLE_SEED_START, 2 * 20 * 4);
+    ParticleSystem& system = make();
+    EXPECT_EQ(registry.particleSeed, expected);
     EXPECT_EQ(system.particleCount, 20);
     ASSERT_NE(system.particles, nullptr);
     system.destroy(DESTROY_FREE);
@@ -63,7 +62,7 @@ TEST_F(ParticleSystemTest, ConstructionSpawnsTwentyParticlesTwice)
 
 TEST_F(ParticleSystemTest, DefaultParticlesStartAtTheOriginRiseAndDieWithinASecond)
 {
-    ParticleSystem& system = *static_cast<ParticleSystem*>(createParticleSystem());
+    ParticleSystem& system = make();
     for (int32_t i = 0; i < system.particleCount; ++i) {
         const Particle& p = system.particles[i];
         for (float c : p.position) EXPECT_EQ(c, 0.0f);
@@ -148,8 +147,8 @@ TEST_F(ParticleSystemTest, TextureIndexMinusOneOrPastTheSectionGivesNoTexture)
     project.add(SectionKind::ParticleSystem).param(static_cast<uint8_t>(ParticleTrack::Texture), {-1});
     project.add(SectionKind::ParticleSystem).param(static_cast<uint8_t>(ParticleTrack::Texture), {5});
     LoadedShow show(project);
-    EXPECT_EQ(show.object<ParticleSystem>(SectionKind::ParticleSystem, 0).particleTexture, textureAt(0));
-    EXPECT_NE(textureAt(0), nullptr);
+    EXPECT_EQ(show.object<ParticleSystem>(SectionKind::ParticleSystem, 0).particleTexture, textureAt(&show.registry, 0));
+    EXPECT_NE(textureAt(&show.registry, 0), nullptr);
     EXPECT_EQ(show.object<ParticleSystem>(SectionKind::ParticleSystem, 1).particleTexture, nullptr);
     EXPECT_EQ(show.object<ParticleSystem>(SectionKind::ParticleSystem, 2).particleTexture, nullptr);
 }
@@ -171,15 +170,15 @@ TEST_F(ParticleSystemTest, AKeptCountDoesNotRespawnAndAChangedOneRespawnsAll)
 
     // Elapsed 0: the count is re-applied unchanged and nothing moves.
     const std::vector<Particle> before = snapshot(s);
-    const int32_t seed = particleSeed;
+    const int32_t seed = show.registry.particleSeed;
     show.advance(0.0f);
     EXPECT_TRUE(same(before, snapshot(s)));
-    EXPECT_EQ(particleSeed, seed);
+    EXPECT_EQ(show.registry.particleSeed, seed);
     EXPECT_EQ(s.particles, array);
 
     show.advance(0.5f);  // time 0.5: still 8 (a step key holds)
     EXPECT_EQ(s.particleCount, 8);
-    EXPECT_EQ(particleSeed, seed) << "no particle died within half a second";
+    EXPECT_EQ(show.registry.particleSeed, seed) << "no particle died within half a second";
 
     show.advance(1.6f);  // time 2.1: 12
     EXPECT_EQ(s.particleCount, 12);
@@ -201,9 +200,9 @@ TEST_F(ParticleSystemTest, DeadParticlesAreRebornAtTheEmitterInTheSamePass)
     show.advance(0.5f);
     EXPECT_GT(s.particles[0].position[1], 4.9f);
     EXPECT_LT(s.particles[0].color[3], 0.51f);
-    const int32_t reborn = seedAfter(4);
+    const int32_t reborn = seedAfter(show.registry.particleSeed, 4);
     show.advance(0.55f);  // 1.05 s old: dead, reborn with the track's settings
-    EXPECT_EQ(particleSeed, reborn);
+    EXPECT_EQ(show.registry.particleSeed, reborn);
     EXPECT_EQ(s.particles[0].position[1], 0.0f);
     EXPECT_EQ(s.particles[0].color[3], 1.0f);
     EXPECT_GE(s.particles[0].fadeRate, 10.0f);
@@ -211,7 +210,7 @@ TEST_F(ParticleSystemTest, DeadParticlesAreRebornAtTheEmitterInTheSamePass)
 
 TEST_F(ParticleSystemTest, NegativeCountsHoldNoParticles)
 {
-    ParticleSystem& system = *static_cast<ParticleSystem*>(createParticleSystem());
+    ParticleSystem& system = make();
     system.setParticleCount(-5);
     EXPECT_EQ(system.particleCount, 0);
     EXPECT_EQ(system.particles, nullptr);

@@ -36,8 +36,6 @@ protected:
     void SetUp() override
     {
         if (!useHeadlessGl()) GTEST_SKIP() << "no headless OpenGL";
-        resetFrameState();
-        particleSeed = PARTICLE_SEED_START;
         const ResourceBlock project = projectDataResource();
         show = std::make_unique<LoadedShow>(project.data, project.size);
         ASSERT_EQ(show->error, "");

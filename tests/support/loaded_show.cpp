@@ -15,7 +15,6 @@ LoadedShow::LoadedShow(const uint8_t* data, size_t size, bool build) { load(data
 
 void LoadedShow::load(const uint8_t* data, size_t size, bool build)
 {
-    theRegistry = &registry;
     ProjectStream stream(data, size);
     const int32_t total = loadProject(stream, registry, timeline, createObjectOfKind);
     if (total < 0) {
@@ -29,7 +28,6 @@ void LoadedShow::load(const uint8_t* data, size_t size, bool build)
 LoadedShow::~LoadedShow()
 {
     registry.clear();
-    theRegistry = nullptr;
 }
 
 void LoadedShow::advance(float seconds) { timeline.advance(registry, seconds); }

@@ -1,5 +1,5 @@
 // A small project built in code, loaded and built as the show does it, with
-// its registry and Timeline made the running show's for the test's lifetime.
+// a registry and Timeline of its own.
 #pragma once
 #include <cstddef>
 #include <cstdint>

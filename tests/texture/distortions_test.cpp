@@ -194,8 +194,7 @@ struct NamedTable {
         bytes.insert(bytes.end(), l, l + 4);
         bytes.insert(bytes.end(), block.begin(), block.end());
     }
-    void attach() { setNamedDataTable(bytes.data(), bytes.size()); }
-    ~NamedTable() { setNamedDataTable(nullptr, 0); }
+    operator NamedDataTable() const { return {bytes.data(), bytes.size()}; }
 };
 
 std::vector<uint8_t> tga(uint16_t width, uint16_t height, uint8_t depth, uint32_t firstWord)
@@ -224,9 +223,8 @@ TEST_F(Distortions, ImportImageCopiesRowsInFileOrder)
     NamedTable table;
     table.add("other", {1, 2, 3});
     table.add("logo", tga(3, 2, 32, 0xA0000000));
-    table.attach();
     Image image(4, 7);
-    image.run(importStep("logo"));
+    image.run(importStep("logo"), table);
     EXPECT_EQ(image.pixels, (std::vector<uint32_t>{0xA0000000, 0xA0000001, 0xA0000002, 7,  //
                                                    0xA0000003, 0xA0000004, 0xA0000005, 7,  //
                                                    7, 7, 7, 7, 7, 7, 7, 7}));
@@ -236,16 +234,15 @@ TEST_F(Distortions, ImportImageCutsPicturesLargerThanTheImage)
 {
     NamedTable table;
     table.add("big", tga(5, 6, 32, 100));
-    table.attach();
     Image image(2);
-    image.run(importStep("big"));
+    image.run(importStep("big"), table);
     EXPECT_EQ(image.pixels, (std::vector<uint32_t>{100, 101, 105, 106}));  // rows skip the rest
 }
 
 TEST_F(Distortions, ImportImageWithoutAUsablePictureDoesNothing)
 {
     Image image(4, 7);
-    image.run(importStep("logo"));  // no table attached
+    image.run(importStep("logo"));  // no table
     EXPECT_TRUE(image.uniform(7));
 
     NamedTable table;
@@ -254,18 +251,17 @@ TEST_F(Distortions, ImportImageWithoutAUsablePictureDoesNothing)
     std::vector<uint8_t> cut = tga(4, 4, 32, 500);
     cut.resize(18 + 4 * 6 + 2);  // six whole pixels and half of one more
     table.add("cut", cut);
-    table.attach();
-    image.run(importStep("rgb"));
+    image.run(importStep("rgb"), table);
     EXPECT_TRUE(image.uniform(7));
-    image.run(importStep("short"));
+    image.run(importStep("short"), table);
     EXPECT_TRUE(image.uniform(7));
-    image.run(importStep("missing"));
+    image.run(importStep("missing"), table);
     EXPECT_TRUE(image.uniform(7));
-    image.run(Step(TextureOp::ImportImage, {}));  // no name
+    image.run(Step(TextureOp::ImportImage, {}), table);  // no name
     EXPECT_TRUE(image.uniform(7));
 
     // A block that ends early gives the pixels it holds and no more.
-    image.run(importStep("cut"));
+    image.run(importStep("cut"), table);
     EXPECT_EQ(image.pixels, (std::vector<uint32_t>{500, 501, 502, 503, 504, 505, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}));
 }
 

@@ -125,16 +125,15 @@ TEST_F(TextureObject, TheLoaderCreatesTexturesAndTextureAtFindsThem)
     ProjectStream stream(bytes.data(), bytes.size());
     ASSERT_EQ(loadProject(stream, registry, timeline, createObjectOfKind), 2) << stream.error();
 
-    EXPECT_EQ(textureAt(0), nullptr);  // no running show yet
-    theRegistry = &registry;
-    ASSERT_NE(textureAt(1), nullptr);
-    EXPECT_EQ(textureAt(2), nullptr);
-    EXPECT_EQ(textureAt(-1), nullptr);
-    textureAt(0)->applyBuildTracks();
-    textureAt(1)->applyBuildTracks();
-    EXPECT_EQ(textureAt(0)->pixels[0], argb(4, 1, 2, 3));
-    EXPECT_EQ(textureAt(1)->size, 32);
-    theRegistry = nullptr;
+    EXPECT_EQ(textureAt(nullptr, 0), nullptr);  // no show
+    ASSERT_NE(textureAt(&registry, 1), nullptr);
+    EXPECT_EQ(textureAt(&registry, 2), nullptr);
+    EXPECT_EQ(textureAt(&registry, -1), nullptr);
+    EXPECT_EQ(textureAt(&registry, 1)->registry, &registry);
+    textureAt(&registry, 0)->applyBuildTracks();
+    textureAt(&registry, 1)->applyBuildTracks();
+    EXPECT_EQ(textureAt(&registry, 0)->pixels[0], argb(4, 1, 2, 3));
+    EXPECT_EQ(textureAt(&registry, 1)->size, 32);
 }
 
 TEST(TextureKind, ProjectSourcesNameStepsAfterTheOperatorTable)
@@ -149,7 +148,8 @@ TEST(TextureKind, ProjectSourcesNameStepsAfterTheOperatorTable)
     EXPECT_EQ(steps[0].value[0], 255.0f);
     EXPECT_EQ(steps[1].flags, TRACK_APPLY | (7u << 8) | 16u);
 
-    ProjectObject* object = createObjectOfKind(SectionKind::Texture);
+    ObjectRegistry registry;
+    ProjectObject* object = createObjectOfKind(SectionKind::Texture, registry);
     EXPECT_NE(dynamic_cast<Texture*>(object), nullptr);
     object->destroy(DESTROY_FREE);
 }

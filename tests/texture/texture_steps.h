@@ -44,10 +44,13 @@ struct Image {
     }
     uint32_t& at(int32_t x, int32_t y) { return pixels[static_cast<size_t>(y) * size + x]; }
     uint32_t at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * size + x]; }
-    void run(const Step& step)
+    // As a Texture of a show with `named` runs the step.
+    void run(const Step& step, const NamedDataTable& named = NamedDataTable())
     {
         setGeneratorSize(size);
+        generator.namedData = &named;
         runStep(pixels.data(), step.track);
+        generator.namedData = nullptr;
     }
     bool uniform(uint32_t word) const
     {

@@ -128,10 +128,11 @@ void append(std::vector<uint8_t>& bytes, const T* first, size_t count)
     bytes.insert(bytes.end(), p, p + sizeof(T) * count);
 }
 
-// What applying one track to a fresh object of a kind leaves behind, as bytes.
+// What applying one track to a fresh object of a kind, in `show`, leaves
+// behind, as bytes.
 struct KindOutcome {
     SectionKind section;
-    std::function<std::vector<uint8_t>(const AnimTrack&)> apply;
+    std::function<std::vector<uint8_t>(const AnimTrack&, ObjectRegistry& show)> apply;
 };
 
 class HandlerReads : public ::testing::Test {
@@ -140,23 +141,18 @@ protected:
 
     void SetUp() override
     {
-        theRegistry = &registry;
         for (int i = 0; i < 2; ++i) {
             auto* texture = new Texture();
             for (int32_t p = 0; p < texture->size * texture->size; ++p) texture->pixels[p] = uint32_t(p) * 2654435761u;
-            registry[SectionKind::Texture].append(texture);
-            registry[SectionKind::Mesh].append(new Mesh());
-            registry[SectionKind::Scene].append(new Scene());
+            registry.append(SectionKind::Texture, texture);
+            registry.append(SectionKind::Mesh, new Mesh());
+            registry.append(SectionKind::Scene, new Scene());
         }
     }
-    void TearDown() override
-    {
-        registry.clear();
-        theRegistry = nullptr;
-    }
+    void TearDown() override { registry.clear(); }
 };
 
-std::vector<uint8_t> textureOutcome(const AnimTrack& track)
+std::vector<uint8_t> textureOutcome(const AnimTrack& track, ObjectRegistry&)
 {
     resetGenerator();
     auto* texture = new Texture();
@@ -170,9 +166,10 @@ std::vector<uint8_t> textureOutcome(const AnimTrack& track)
     return bytes;
 }
 
-std::vector<uint8_t> meshOutcome(const AnimTrack& track)
+std::vector<uint8_t> meshOutcome(const AnimTrack& track, ObjectRegistry& show)
 {
     auto* mesh = new Mesh();
+    mesh->registry = &show;
     AnimTrack grid, normals;
     grid.flags = TRACK_APPLY | static_cast<uint8_t>(MeshTrack::Grid);
     grid.value[0] = grid.value[1] = 2;
@@ -194,6 +191,8 @@ std::vector<uint8_t> meshOutcome(const AnimTrack& track)
     append(bytes, &m.depthWrite, 1);
     append(bytes, &m.shaderOn, 1);
     append(bytes, &m.shader.vertexSource, 1);
+    append(bytes, &mesh->texture0IsGlow, 1);
+    append(bytes, &mesh->texture1IsGlow, 1);
     for (const void* p : {static_cast<const void*>(mesh->texture0), static_cast<const void*>(mesh->texture1),
                           static_cast<const void*>(mesh->sharedGeometry), static_cast<const void*>(mesh->parent)})
         append(bytes, &p, 1);
@@ -221,7 +220,7 @@ const KindOutcome outcomes[] = {
     {SectionKind::Texture, textureOutcome},
     {SectionKind::Mesh, meshOutcome},
     {SectionKind::Light,
-     [](const AnimTrack& track) {
+     [](const AnimTrack& track, ObjectRegistry&) {
          auto* light = static_cast<Light*>(createLight());
          light->applyTrack(const_cast<AnimTrack&>(track));
          auto bytes = fieldBytes(*light, light->position, light->specular);
@@ -229,7 +228,7 @@ const KindOutcome outcomes[] = {
          return bytes;
      }},
     {SectionKind::Scene,
-     [](const AnimTrack& track) {
+     [](const AnimTrack& track, ObjectRegistry&) {
          auto* scene = static_cast<Scene*>(createScene());
          scene->applyTrack(const_cast<AnimTrack&>(track));
          auto bytes = fieldBytes(*scene, scene->eye, scene->aspect);
@@ -237,15 +236,15 @@ const KindOutcome outcomes[] = {
          return bytes;
      }},
     {SectionKind::Timeline,
-     [](const AnimTrack& track) {
+     [](const AnimTrack& track, ObjectRegistry&) {
          Timeline timeline;
          timeline.applyTrack(const_cast<AnimTrack&>(track));
          return fieldBytes(timeline, timeline.sceneIndex, timeline.sceneIndex);
      }},
     {SectionKind::ParticleSystem,
-     [](const AnimTrack& track) {
-         particleSeed = PARTICLE_SEED_START;
-         auto* system = static_cast<ParticleSystem*>(createParticleSystem());
+     [](const AnimTrack& track, ObjectRegistry& show) {
+         show.particleSeed = PARTICLE_SEED_START;  // the same particles for every run
+         auto* system = static_cast<ParticleSystem*>(createParticleSystem(show));
          system->applyTrack(const_cast<AnimTrack&>(track));
          auto bytes = fieldBytes(*system, system->emitterOrigin, system->particleTexture);
          append(bytes, system->particles, size_t(system->particleCount));
@@ -264,7 +263,7 @@ TEST_F(HandlerReads, OnlyWhatTheirRowsDeclare)
             probe(row, clean);
             probe(row, noisy);
             poison(row, noisy);
-            EXPECT_TRUE(kind.apply(clean) == kind.apply(noisy)) << "reads a value, operand or name it does not declare";
+            EXPECT_TRUE(kind.apply(clean, registry) == kind.apply(noisy, registry)) << "reads a value, operand or name it does not declare";
         }
     }
 }
