@@ -129,20 +129,21 @@ void drawZoomGlow(const Scene& scene)
 void drawRingGlows(const Scene& scene)
 {
     forEachLayerTrack(scene, SceneTrack::RingGlow, [](const AnimTrack& track) {
-        const int32_t n = truncToInt32(track.value[1]);
+        using namespace SceneRingGlow;
+        const int32_t n = readWhole(track, count);
         if (n <= 0) return;
-        const float radius = track.value[0];
+        const float r = readValue(track, radius);
         disableTextureUnits();
         begin2D();
         glBlendFunc(GL_SRC_COLOR, GL_ONE);
         glEnable(GL_BLEND);
         bindGlowTexture();
-        glColor3f(track.value[3] / 255.0f, track.value[4] / 255.0f, track.value[5] / 255.0f);
+        glColor3f(readValue(track, red), readValue(track, green), readValue(track, blue));
         const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
         quadAt(0.0f, 0.0f, w, h);
         for (int32_t j = 0; j < n; ++j) {
             const float a = radians(static_cast<float>(j) / static_cast<float>(n) * 360.0f);
-            const float x = radius * std::cos(a), y = radius * std::sin(a);
+            const float x = r * std::cos(a), y = r * std::sin(a);
             quadAt(x, y, w + x, h + y);
         }
         end2D();
@@ -155,7 +156,7 @@ void drawImageOverlays(const Scene& scene)
         ImageQuad quad = imageQuadOf(track);
         // Unlike the Scene's own image fields, an overlay rounds its index
         // to the nearest integer (ties to even).
-        quad.textureIndex = truncToInt32(std::nearbyint(track.value[0]));
+        quad.textureIndex = truncToInt32(std::nearbyint(readRaw(track, SceneImage::texture)));
         drawImageQuad(quad);
     });
 }
@@ -164,11 +165,14 @@ void drawCaptions(const Scene& scene)
 {
     if (!tr.captionFont) return;
     forEachLayerTrack(scene, SceneTrack::Caption, [](const AnimTrack& track) {
-        const float k = 1.0f / 256.0f;
-        glColor4f(track.value[3] * k, track.value[4] * k, track.value[5] * k, track.value[6] * k);
-        const float x = static_cast<float>(tr.screenWidth) / 100.0f * track.value[0];
-        const float y = static_cast<float>(tr.screenHeight) / 100.0f * track.value[1];
-        tr.captionFont->drawText(x, y, track.name);
+        using namespace SceneCaption;
+        // 256 is a power of two: the colour's division is the 1/256 product the
+        // captions were drawn with.
+        glColor4f(readValue(track, red), readValue(track, green), readValue(track, blue), readValue(track, alpha));
+        // A percent of the screen, scaled in this order (not readValue's v / 100).
+        const float px = static_cast<float>(tr.screenWidth) / 100.0f * readRaw(track, x);
+        const float py = static_cast<float>(tr.screenHeight) / 100.0f * readRaw(track, y);
+        tr.captionFont->drawText(px, py, track.name);
     });
 }
 
