@@ -56,7 +56,6 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     Sys_Sleep(20);
-    Sys_UseAudio(Sys_ChooseAudio());
     const int64_t firstMusicFrame = std::llround(commandLine.fromSeconds * MIX_RATE);
     if (!startPlayback(module, firstMusicFrame) && module) complain("no sound device: the show runs silent");
 
@@ -102,5 +101,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::Video: return runVideo(commandLine, embedded);
     case RunMode::Show: break;
     }
+    // The show and its preview play to the device chosen here.
+    Sys_UseAudio(Sys_ChooseAudio());
     return commandLine.watch ? runLivePreview(commandLine, embedded) : runShow(commandLine, embedded);
 }

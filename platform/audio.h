@@ -18,8 +18,9 @@ void Sys_AudioWritten();
 void Sys_CloseAudio();
 
 // The sound backends behind the calls above, as sokol has a dummy beside
-// each real one: SDL's device (platform/audio_sdl.cpp), or none
-// (platform/audio_null.cpp: every open fails, so the player runs silent).
+// each real one: SDL's device (platform/audio_sdl.cpp), or a silent one
+// (platform/audio_null.cpp: it consumes the loop by the clock and plays
+// nothing, so the player mixes as it would for a card).
 struct AudioBackend {
     bool (*open)(const int16_t* frames, int32_t frameCount, int32_t rate);
     void (*start)(int32_t firstFrame);
@@ -33,5 +34,6 @@ extern const AudioBackend nullAudio;
 // chooses (with no device open).
 void Sys_UseAudio(const AudioBackend& backend);
 // The show's choice at start: the null backend when the environment says
-// SHOW_AUDIO=null, otherwise SDL's.
+// SHOW_AUDIO=null, otherwise SDL's (which may find no device: the show then
+// runs silent).
 const AudioBackend& Sys_ChooseAudio();

@@ -50,13 +50,44 @@ TEST(Playback, StartFailsWithoutModuleOrCallbacks)
 
 TEST(Playback, StartFailsWhenNoDeviceOpens)
 {
-    Sys_UseAudio(nullAudio);
+    static const AudioBackend noDevice = {
+        [](const int16_t*, int32_t, int32_t) { return false; }, [](int32_t) {}, [] { return int64_t{0}; }, [] {},
+        [] {}};
+    Sys_UseAudio(noDevice);
     LoadedModule loaded(busyModule());
     ASSERT_NE(loaded.module, nullptr);
     EXPECT_FALSE(startPlayback(loaded.module));
     // Nothing is left half set up.
     EXPECT_EQ(thePlayer.module, nullptr);
     EXPECT_EQ(thePlayer.output, nullptr);
+    Sys_UseAudio(nullAudio);
+}
+
+// The silent device goes through its loop by the clock from the frame it
+// was started at, and the mix thread keeps refilling behind it.
+TEST(Playback, TheNullDeviceConsumesItsLoopInRealTime)
+{
+    Sys_UseAudio(nullAudio);
+    LoadedModule loaded(busyModule());
+    ASSERT_NE(loaded.module, nullptr);
+    const int64_t firstFrame = int64_t{CHUNK_FRAMES} * 5 + 17;
+    const int64_t before = Sys_Counter();
+    ASSERT_TRUE(startPlayback(loaded.module, firstFrame));
+    EXPECT_FALSE(Sys_OpenAudio(thePlayer.output, TOTAL_FRAMES, MIX_RATE)) << "one device at a time";
+    Sys_Sleep(300);
+    const int64_t position = Sys_AudioPosition();
+    const double seconds = double(Sys_Counter() - before) / double(Sys_CounterFrequency());
+    const int64_t start = firstFrame % CHUNK_FRAMES;
+    EXPECT_GE(position, start + int64_t(0.3 * MIX_RATE));
+    EXPECT_LE(position, start + int64_t(seconds * MIX_RATE) + 1);
+    // Every chunk the device has left is mixed again (give the thread two).
+    const int32_t refilled = thePlayer.heardChunk;
+    const int64_t later = Sys_AudioPosition();
+    ASSERT_LT(later, TOTAL_FRAMES) << "the loop went round: the counts below wrap";
+    EXPECT_GE(refilled, position / CHUNK_FRAMES - 2);
+    EXPECT_LE(refilled, later / CHUNK_FRAMES);
+    EXPECT_TRUE(stopPlayback(loaded.module));
+    EXPECT_EQ(thePlayer.exited, 1);
 }
 
 TEST(Playback, SetsUpTheModuleForItsFirstRow)

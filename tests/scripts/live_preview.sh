@@ -46,11 +46,15 @@ wait_for() {  # description condition
 
 write_project alpha ""
 cp "$(dirname "$show")/generated/music.xm" "$work/m.xm"
-SDL_AUDIODRIVER=dummy "$show" --watch --project "$work/p.proj" --module "$work/m.xm" --resolution 160x120 --from 3 \
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/music.raw" \
+  "$show" --watch --project "$work/p.proj" --module "$work/m.xm" --resolution 160x120 --from 3 \
   >"$work/out" 2>"$work/err" &
 pid=$!
 
 wait_for "the preview starts at --from in the second scene" '[[ "$(title)" == "show | 0:0"[3-9]*" | alpha" ]]'
+wait_for "the preview plays the music" '[ "$(stat -c %s "$work/music.raw" 2>/dev/null || echo 0)" -ge 88200 ]'
+od -An -tx1 -v "$work/music.raw" | grep -q '[1-9a-f]' || fail "the preview's music is silent"
+grep -q "no sound device" "$work/err" && fail "a device was there, yet the preview ran silent"
 grep -q "^watching $work/p.proj and $work/m.xm" "$work/out" || fail "the preview says what it watches"
 
 write_project beta ""
