@@ -8,7 +8,7 @@ class Texture;
 class Mesh;
 class Light;
 class ParticleSystem;
-struct MeshBuffers;
+class MeshBuffers;
 
 void installObjectDevices();
 void removeObjectDevices();

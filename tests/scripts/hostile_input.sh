@@ -89,7 +89,7 @@ if command -v xvfb-run >/dev/null; then
     set -- $case
     printf 'mesh\n  build Grid 8 8 0 32 32\n' | compile grid1
     rm -f "$work/pid"
-    SDL_AUDIODRIVER=dummy timeout 60 xvfb-run -a env --default-signal=INT,TERM \
+    SHOW_AUDIO=null timeout 60 xvfb-run -a env --default-signal=INT,TERM \
       sh -c "echo \$\$ >'$work/pid'; exec '$show' --resolution 160x120 --project '$work/$2.bin'" >/dev/null 2>&1 &
     waiter=$!
     for _ in $(seq 100); do [ -s "$work/pid" ] && break; sleep 0.1; done
