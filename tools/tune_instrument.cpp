@@ -274,7 +274,7 @@ const RecipeWord* findWord(const RecipeWord (&table)[N], const std::string& word
 
 }  // namespace
 
-void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
+InstrumentRecipe readInstrument(const InstrumentSource& source)
 {
     InstrumentBuild b;
     for (const Line& line : source.lines)
@@ -301,17 +301,25 @@ void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
     }
     if (r.length > MAX_SAMPLE_FRAMES) fail(source.line, "instrument '" + source.name + "' is longer than a sample may be");
     if (r.loopEnd > r.length) fail(source.line, "the loop of '" + source.name + "' ends past the sample");
-    b.sample.values = renderRecipe(r);
-    b.sample.sixteenBit = r.sixteenBit;
+    return {b.recipe, b.instrument, b.sample};
+}
+
+void addInstrument(const InstrumentRecipe& read, XmBuilder& xm)
+{
+    const Recipe& r = read.recipe;
+    XmBuilder::Sample sample = read.sample;
+    sample.values = renderRecipe(r);
+    sample.sixteenBit = r.sixteenBit;
     if (r.loopEnd > r.loopStart) {
-        b.sample.loop = XmBuilder::ForwardLoop;
-        b.sample.loopStart = static_cast<uint32_t>(r.loopStart);
-        b.sample.loopLength = static_cast<uint32_t>(r.loopEnd - r.loopStart);
+        sample.loop = XmBuilder::ForwardLoop;
+        sample.loopStart = static_cast<uint32_t>(r.loopStart);
+        sample.loopLength = static_cast<uint32_t>(r.loopEnd - r.loopStart);
         // Nothing after the loop is ever heard.
-        b.sample.values.resize(static_cast<size_t>(r.loopEnd));
+        sample.values.resize(static_cast<size_t>(r.loopEnd));
     }
-    b.instrument.samples.push_back(b.sample);
-    xm.instruments.push_back(b.instrument);
+    XmBuilder::Instrument instrument = read.instrument;
+    instrument.samples.push_back(sample);
+    xm.instruments.push_back(instrument);
 }
 
 }  // namespace tune

@@ -39,6 +39,7 @@ const VolumeWord VOLUME_WORDS[] = {{"dn", 0x60}, {"up", 0x70}, {"fd", 0x80}, {"f
                                    {"pn", 0xC0}, {"pl", 0xD0}, {"pr", 0xE0}, {"gp", 0xF0}};
 
 struct Parser {
+    TuneLimits limits;
     XmBuilder xm;
     bool channelsFixed = false;
     std::vector<InstrumentSource> instruments;
@@ -310,7 +311,17 @@ struct Parser {
 
     void finish(int lastLine)
     {
-        for (const InstrumentSource& i : instruments) buildInstrument(i, xm);
+        // Every recipe is read and its work counted before any is rendered.
+        std::vector<InstrumentRecipe> recipes;
+        int64_t work = 0;
+        for (const InstrumentSource& i : instruments) {
+            recipes.push_back(readInstrument(i));
+            work += recipeWork(recipes.back().recipe);
+            if (work > limits.synthesisWork)
+                fail(i.line, "instrument '" + i.name + "' brings the samples to " + std::to_string(work) +
+                                 " frame terms, past the budget of " + std::to_string(limits.synthesisWork));
+        }
+        for (const InstrumentRecipe& recipe : recipes) addInstrument(recipe, xm);
         if (order.empty()) fail(lastLine, "the song has no order");
         if (order.size() > 256) fail(order[256].second, "an order has at most 256 entries");
         std::vector<const PatternSource*> written;
@@ -363,9 +374,10 @@ Words split(const std::string& text)
 }  // namespace
 
 bool compileTuneSource(const std::string& text, const std::string& fileName, std::vector<uint8_t>& module,
-                       std::string& error)
+                       std::string& error, const TuneLimits& limits)
 {
     Parser parser;
+    parser.limits = limits;
     parser.xm.name = "";
     parser.xm.tempo = 6;
     parser.xm.bpm = 125;

@@ -186,6 +186,36 @@ TEST(TuneSource, ErrorsNameTheLine)
     }
 }
 
+// The work a source asks for is counted from its lines before anything is
+// rendered: the hostile source would take minutes if it were rendered first.
+TEST(TuneSource, WorkPastTheBudgetIsRefusedUpFront)
+{
+    // a: 1000 frames x (1 + sine + filter); b: 1000 x (1 + 2 saw voices x 96).
+    const std::string two = "instrument a\n osc sine C-4\n filter lowpass 900\n length 1000\n"
+                            "instrument b\n osc saw C-4 voices 2\n length 1000\npattern p\n.\norder p\n";
+    std::string hostile = "instrument wall\n length 1000000\n";
+    for (int i = 0; i < 40; ++i) hostile += " osc saw C-1 voices 16\n";
+    const struct {
+        std::string text;
+        int64_t budget;
+        const char* error;  // none: compiles
+    } cases[] = {
+        {two, 196000, nullptr},
+        {two, 195999, "song.tune:5: instrument 'b' brings the samples to 196000 frame terms, past the budget of 195999"},
+        {two, 2999, "song.tune:1: instrument 'a' brings the samples to 3000 frame terms, past the budget of 2999"},
+        {hostile, TuneLimits{}.synthesisWork,
+         "song.tune:1: instrument 'wall' brings the samples to 61441000000 frame terms, past the budget of 268435456"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> module;
+        std::string error;
+        TuneLimits limits;
+        limits.synthesisWork = c.budget;
+        EXPECT_EQ(compileTuneSource(c.text, "song.tune", module, error, limits), c.error == nullptr) << error;
+        EXPECT_EQ(error, c.error ? c.error : "");
+    }
+}
+
 // Whatever a looped recipe holds (layers, a filter, vibrato), the jump from
 // the loop's end back to its start is no bigger than a step inside it.
 TEST(Synth, LoopsJoinWithoutAStep)
