@@ -13,6 +13,9 @@ struct TuneLimits {
     // Sample frames times the terms each frame sums, over every instrument
     // (recipeWork in tools/synth.h). The show's tune takes 4.9 million.
     int64_t synthesisWork = int64_t{1} << 28;
+    // Cells of patterns, of their layers and of the parts of those, as each
+    // is written. The show's tune writes 32,017.
+    int64_t patternCells = int64_t{1} << 24;
 };
 
 // The module's bytes, or false with "file:line: message" in `error`. The
