@@ -158,6 +158,8 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "  wobble 3", "song.tune:4: unknown instrument word 'wobble'"},
         {head + "  length 100\n  loop 50 200\norder", "song.tune:2: the loop of 'sq' ends past the sample"},
         {head + "  volenv 0:64 0:32", "song.tune:4: envelope ticks must rise"},
+        {head + "  relnote 95\n  finetune 127\n  base B-7\n  length 132898.4ms",
+         "song.tune:7: '132898.4ms' is past the longest sample, 1048576 frames"},
         {head + "pattern p\nC-4 sq v40 ...\nC-9 sq ... ...", "song.tune:6: 'C-9' is not a note"},
         {head + "pattern p\nC-4 bass ... ...", "song.tune:5: no instrument named 'bass'"},
         {head + "pattern p\nC-4 07 ... ...", "song.tune:5: no instrument 07"},
