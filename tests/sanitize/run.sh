@@ -70,9 +70,9 @@ fi
 
 step "fuzz targets: build"
 clang_build build-fuzz -DSHOW_BUILD_FUZZER=ON -DSHOW_BUILD_TESTS=OFF
-ASAN_OPTIONS=detect_leaks=0 cmake --build build-fuzz -j"$jobs" --target xm_fuzzer project_fuzzer project_source_fuzzer
+ASAN_OPTIONS=detect_leaks=0 cmake --build build-fuzz -j"$jobs" --target xm_fuzzer project_fuzzer project_source_fuzzer tune_source_fuzzer
 # A minute each on a copy of its corpus; a finding fails the run.
-for target in xm project project_source; do
+for target in xm project project_source tune_source; do
   step "fuzz target $target: 60 s"
   dict=tests/fuzz/$target.dict
   mkdir -p "$work/corpus-$target"
