@@ -233,8 +233,10 @@ struct Parser {
     void layerPattern(PatternSource& p, int line)
     {
         if (p.firstChannel != 0 || p.channelCount != xm.channels) fail(line, "a layered pattern spans every channel");
+        // Rows given hold every layer whole; otherwise the longest sets them.
         int rows = p.rows;
-        for (const PatternSource& l : p.layers) rows = std::max(rows, l.totalRows());
+        if (rows < 1)
+            for (const PatternSource& l : p.layers) rows = std::max(rows, l.totalRows());
         p.rowCount = rows;
         spendCells(int64_t{rows} * p.channelCount, line);
         for (const PatternSource& l : p.layers) spendCells(int64_t{rows} * l.channelCount, line);

@@ -171,6 +171,7 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern p\n.\npattern p", "song.tune:6: pattern 'p' is defined twice"},
         {head + "pattern a rows 3 channels 1\n.\npattern b rows 2 channels 2\n.\npattern c = a b",
          "song.tune:8: layer 'b' has 2 rows, which do not divide 3"},
+        {head + "pattern a\n. 4\npattern b rows 2 = a", "song.tune:6: layer 'a' has 4 rows, which do not divide 2"},
         {head + "pattern a channels 1\nC-4 sq ... ...\npattern c = a a",
          "song.tune:6: layer 'a' writes row 0, channel 1, which another layer wrote"},
         {head + "pattern p\n.\norder p q", "song.tune:6: no pattern named 'q'"},
