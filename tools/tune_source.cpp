@@ -406,9 +406,15 @@ bool compileTuneSource(const std::string& text, const std::string& fileName, std
     std::istringstream lines(text);
     std::string line;
     int number = 0;
+    size_t read = 0;
     try {
         while (std::getline(lines, line)) {
             ++number;
+            // What a line holds costs many times its size: a source read
+            // whole (the show reads modules of up to 256 MiB) is cut short.
+            read += line.size() + 1;
+            if (read > limits.sourceBytes)
+                fail(number, "a tune source has at most " + std::to_string(limits.sourceBytes) + " bytes");
             Words words = split(line);
             if (!words.empty()) parser.statement({number, std::move(words)});
         }

@@ -16,6 +16,8 @@ struct TuneLimits {
     // Cells of patterns, of their layers and of the parts of those, as each
     // is written. The show's tune writes 32,017.
     int64_t patternCells = int64_t{1} << 24;
+    // The text itself. The show's tune has 33,666 bytes.
+    size_t sourceBytes = size_t{1} << 22;
 };
 
 // The module's bytes, or false with "file:line: message" in `error`. The

@@ -216,6 +216,8 @@ TEST(TuneSource, WorkPastTheBudgetIsRefusedUpFront)
         {layered, {work, 52}, nullptr},
         {layered, {work, 51}, "song.tune:4: the patterns come to 52 cells here, past the budget of 51"},
         {layered, {work, 5}, "song.tune:3: the patterns come to 6 cells here, past the budget of 5"},
+        {layered, {work, cells, layered.size()}, nullptr},
+        {layered, {work, cells, 35}, "song.tune:3: a tune source has at most 35 bytes"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> module;
