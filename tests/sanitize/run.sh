@@ -80,7 +80,7 @@ for target in xm project project_source tune_source; do
   (cd "$work" && "$root/build-fuzz/${target}_fuzzer" "$work/corpus-$target" -max_total_time=60 -timeout=20 \
     -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 $([ -f "$dict" ] && echo "-dict=$root/$dict") \
     >"$work/fuzz-$target.log" 2>&1) || { tail -n 60 "$work/fuzz-$target.log"; exit 1; }
-  grep -E "^(stat::number_of_executed_units|#[0-9]+ +DONE)" "$work/fuzz-$target.log" || true
+  grep -E "^(stat::number_of_executed_units|#[0-9]+[[:space:]]+DONE)" "$work/fuzz-$target.log" || true
 done
 
 step "sanitize: all passed"
