@@ -130,6 +130,19 @@ double wholeCycles(double frequency, int loopFrames, double rate)
 
 }  // namespace
 
+// Every frame costs one term, each voice of a sine or noise one more, each
+// voice of the other kinds the most harmonics it may sum (a sweep or vibrato
+// may lower its pitch that far), each filter, sweep and amp point one.
+int64_t recipeWork(const Recipe& recipe)
+{
+    int64_t terms = 1 + static_cast<int64_t>(recipe.filters.size() + recipe.sweeps.size() + recipe.amp.size());
+    for (const Oscillator& oscillator : recipe.oscillators) {
+        const bool oneTerm = oscillator.wave == Wave::Sine || oscillator.wave == Wave::Noise;
+        terms += int64_t{std::max(oscillator.voices, 1)} * (oneTerm ? 1 : MOST_HARMONICS);
+    }
+    return int64_t{std::max(recipe.length, 1)} * terms;
+}
+
 std::vector<int16_t> renderRecipe(const Recipe& recipe)
 {
     const int length = std::max(recipe.length, 1);

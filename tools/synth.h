@@ -62,3 +62,7 @@ extern const WaveKind WAVE_KINDS[6];
 
 // Values in -32768..32767 (16 bits) or -128..127 (8 bits).
 std::vector<int16_t> renderRecipe(const Recipe& recipe);
+
+// What renderRecipe will spend, known before it starts: frames times the
+// terms each frame sums (a harmonic, a noise draw, a filter step...).
+int64_t recipeWork(const Recipe& recipe);

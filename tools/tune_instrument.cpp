@@ -31,6 +31,16 @@ double frames(const std::string& word, int line, double rate)
     return ms ? value * rate / 1000.0 : value;
 }
 
+// A place in the sample, in whole frames. A time in milliseconds at a high
+// rate may come to more frames than any sample holds.
+int sampleFrame(const std::string& word, int line, double rate)
+{
+    const double value = frames(word, line, rate);
+    if (value > MAX_SAMPLE_FRAMES)
+        fail(line, "'" + word + "' is past the longest sample, " + std::to_string(MAX_SAMPLE_FRAMES) + " frames");
+    return static_cast<int>(std::lround(value));
+}
+
 double pitch(const std::string& word, int line)
 {
     const uint8_t note = XmBuilder::note(word.c_str());
@@ -189,15 +199,15 @@ void ampLine(InstrumentBuild& b, const Line& line)
 void lengthLine(InstrumentBuild& b, const Line& line)
 {
     needWords(line, 2, 2, "length TIME");
-    b.recipe.length = static_cast<int>(std::lround(frames(line.words[1], line.number, b.msRate())));
+    b.recipe.length = sampleFrame(line.words[1], line.number, b.msRate());
     if (b.recipe.length < 1) fail(line.number, "a sample has at least one frame");
 }
 
 void loopLine(InstrumentBuild& b, const Line& line)
 {
     needWords(line, 3, 3, "loop START END");
-    b.recipe.loopStart = static_cast<int>(std::lround(frames(line.words[1], line.number, b.msRate())));
-    b.recipe.loopEnd = static_cast<int>(std::lround(frames(line.words[2], line.number, b.msRate())));
+    b.recipe.loopStart = sampleFrame(line.words[1], line.number, b.msRate());
+    b.recipe.loopEnd = sampleFrame(line.words[2], line.number, b.msRate());
     if (b.recipe.loopEnd <= b.recipe.loopStart) fail(line.number, "a loop ends after it starts");
 }
 
@@ -274,7 +284,7 @@ const RecipeWord* findWord(const RecipeWord (&table)[N], const std::string& word
 
 }  // namespace
 
-void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
+InstrumentRecipe readInstrument(const InstrumentSource& source)
 {
     InstrumentBuild b;
     for (const Line& line : source.lines)
@@ -301,17 +311,25 @@ void buildInstrument(const InstrumentSource& source, XmBuilder& xm)
     }
     if (r.length > MAX_SAMPLE_FRAMES) fail(source.line, "instrument '" + source.name + "' is longer than a sample may be");
     if (r.loopEnd > r.length) fail(source.line, "the loop of '" + source.name + "' ends past the sample");
-    b.sample.values = renderRecipe(r);
-    b.sample.sixteenBit = r.sixteenBit;
+    return {b.recipe, b.instrument, b.sample};
+}
+
+void addInstrument(const InstrumentRecipe& read, XmBuilder& xm)
+{
+    const Recipe& r = read.recipe;
+    XmBuilder::Sample sample = read.sample;
+    sample.values = renderRecipe(r);
+    sample.sixteenBit = r.sixteenBit;
     if (r.loopEnd > r.loopStart) {
-        b.sample.loop = XmBuilder::ForwardLoop;
-        b.sample.loopStart = static_cast<uint32_t>(r.loopStart);
-        b.sample.loopLength = static_cast<uint32_t>(r.loopEnd - r.loopStart);
+        sample.loop = XmBuilder::ForwardLoop;
+        sample.loopStart = static_cast<uint32_t>(r.loopStart);
+        sample.loopLength = static_cast<uint32_t>(r.loopEnd - r.loopStart);
         // Nothing after the loop is ever heard.
-        b.sample.values.resize(static_cast<size_t>(r.loopEnd));
+        sample.values.resize(static_cast<size_t>(r.loopEnd));
     }
-    b.instrument.samples.push_back(b.sample);
-    xm.instruments.push_back(b.instrument);
+    XmBuilder::Instrument instrument = read.instrument;
+    instrument.samples.push_back(sample);
+    xm.instruments.push_back(instrument);
 }
 
 }  // namespace tune

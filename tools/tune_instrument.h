@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/synth.h"
 #include "tools/tune_words.h"
 #include "tools/xm_builder.h"
 
@@ -15,7 +16,16 @@ struct InstrumentSource {
     std::vector<Line> lines;
 };
 
-// Appends the instrument to `xm`; throws SourceError on a bad line.
-void buildInstrument(const InstrumentSource& source, XmBuilder& xm);
+// An instrument read from its lines, its sample not yet rendered.
+struct InstrumentRecipe {
+    Recipe recipe;
+    XmBuilder::Instrument instrument;
+    XmBuilder::Sample sample;
+};
+
+// Throws SourceError on a bad line.
+InstrumentRecipe readInstrument(const InstrumentSource& source);
+// Renders the sample and appends the instrument to `xm`.
+void addInstrument(const InstrumentRecipe& read, XmBuilder& xm);
 
 }  // namespace tune

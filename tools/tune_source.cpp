@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 #include <sstream>
 
 #include "tools/tune_instrument.h"
@@ -39,10 +40,13 @@ const VolumeWord VOLUME_WORDS[] = {{"dn", 0x60}, {"up", 0x70}, {"fd", 0x80}, {"f
                                    {"pn", 0xC0}, {"pl", 0xD0}, {"pr", 0xE0}, {"gp", 0xF0}};
 
 struct Parser {
+    TuneLimits limits;
     XmBuilder xm;
     bool channelsFixed = false;
     std::vector<InstrumentSource> instruments;
     std::vector<PatternSource> patterns;
+    std::map<std::string, size_t> patternIndex;
+    int64_t cellsSpent = 0;
     std::vector<std::pair<std::string, int>> order;  // name, line
     std::string restart;
     int restartLine = 0;
@@ -63,9 +67,18 @@ struct Parser {
 
     PatternSource* findPattern(const std::string& name)
     {
-        for (PatternSource& p : patterns)
-            if (p.name == name) return &p;
-        return nullptr;
+        const auto found = patternIndex.find(name);
+        return found == patternIndex.end() ? nullptr : &patterns[found->second];
+    }
+
+    // Every cell a pattern, a layer or a part of one holds is counted
+    // before it is written.
+    void spendCells(int64_t cells, int line)
+    {
+        cellsSpent += cells;
+        if (cellsSpent > limits.patternCells)
+            fail(line, "the patterns come to " + std::to_string(cellsSpent) + " cells here, past the budget of " +
+                           std::to_string(limits.patternCells));
     }
 
     XmBuilder::Cell cell(const Words& w, size_t at, int line) const
@@ -124,6 +137,7 @@ struct Parser {
         const int add = emptyRows ? emptyRows : 1;
         if (p.rowCount + add > (p.rows > 0 ? p.rows : MAX_ROWS))
             fail(line.number, "more rows than the pattern's " + std::to_string(p.rows > 0 ? p.rows : MAX_ROWS));
+        spendCells(int64_t{add} * p.channelCount, line.number);
         p.cells.resize(static_cast<size_t>(p.rowCount + add) * p.channelCount);
         if (!emptyRows)
             for (size_t c = 0; c < words.size() / 4; ++c)
@@ -144,6 +158,7 @@ struct Parser {
         if (w.size() < 2 || !isName(w[1])) fail(line.number, "usage: pattern NAME [rows N] [channels A-B] [= LAYERS]");
         if (findPattern(w[1])) fail(line.number, "pattern '" + w[1] + "' is defined twice");
         channelsFixed = true;
+        spendCells(xm.channels, line.number);
         PatternSource p;
         p.name = w[1];
         p.line = line.number;
@@ -171,7 +186,8 @@ struct Parser {
             }
         }
         if (p.layered) layerPattern(p, line.number);
-        patterns.push_back(p);
+        patternIndex[p.name] = patterns.size();
+        patterns.push_back(std::move(p));
     }
 
     // A layer: parts joined by commas play one after another, each
@@ -196,6 +212,7 @@ struct Parser {
             }
             const int rows = part->totalRows();
             if (sequence.rowCount + rows > MAX_ROWS) fail(line, "'" + word + "' is longer than 256 rows");
+            spendCells(int64_t{rows} * sequence.channelCount, line);
             const size_t at = static_cast<size_t>(sequence.rowCount) * sequence.channelCount;
             sequence.cells.resize(at + static_cast<size_t>(rows) * sequence.channelCount);
             for (size_t i = 0; i < part->cells.size(); ++i) {
@@ -216,9 +233,13 @@ struct Parser {
     void layerPattern(PatternSource& p, int line)
     {
         if (p.firstChannel != 0 || p.channelCount != xm.channels) fail(line, "a layered pattern spans every channel");
+        // Rows given hold every layer whole; otherwise the longest sets them.
         int rows = p.rows;
-        for (const PatternSource& l : p.layers) rows = std::max(rows, l.totalRows());
+        if (rows < 1)
+            for (const PatternSource& l : p.layers) rows = std::max(rows, l.totalRows());
         p.rowCount = rows;
+        spendCells(int64_t{rows} * p.channelCount, line);
+        for (const PatternSource& l : p.layers) spendCells(int64_t{rows} * l.channelCount, line);
         p.cells.assign(static_cast<size_t>(rows) * p.channelCount, XmBuilder::Cell{});
         std::vector<bool> written(p.cells.size(), false);
         for (const PatternSource& source : p.layers) {
@@ -286,7 +307,10 @@ struct Parser {
                 const size_t star = w[i].find('*');
                 const std::string name = w[i].substr(0, star);
                 const int times = star == std::string::npos ? 1 : integer(w[i].substr(star + 1), line.number, 1, 256, "a repeat");
-                for (int k = 0; k < times; ++k) order.emplace_back(name, line.number);
+                for (int k = 0; k < times; ++k) {
+                    if (order.size() == 256) fail(line.number, "an order has at most 256 entries");
+                    order.emplace_back(name, line.number);
+                }
             }
         } else if (word == "instrument") {
             instrumentLine(line);
@@ -310,9 +334,18 @@ struct Parser {
 
     void finish(int lastLine)
     {
-        for (const InstrumentSource& i : instruments) buildInstrument(i, xm);
+        // Every recipe is read and its work counted before any is rendered.
+        std::vector<InstrumentRecipe> recipes;
+        int64_t work = 0;
+        for (const InstrumentSource& i : instruments) {
+            recipes.push_back(readInstrument(i));
+            work += recipeWork(recipes.back().recipe);
+            if (work > limits.synthesisWork)
+                fail(i.line, "instrument '" + i.name + "' brings the samples to " + std::to_string(work) +
+                                 " frame terms, past the budget of " + std::to_string(limits.synthesisWork));
+        }
+        for (const InstrumentRecipe& recipe : recipes) addInstrument(recipe, xm);
         if (order.empty()) fail(lastLine, "the song has no order");
-        if (order.size() > 256) fail(order[256].second, "an order has at most 256 entries");
         std::vector<const PatternSource*> written;
         for (const auto& [name, line] : order) {
             const PatternSource* p = findPattern(name);
@@ -363,18 +396,25 @@ Words split(const std::string& text)
 }  // namespace
 
 bool compileTuneSource(const std::string& text, const std::string& fileName, std::vector<uint8_t>& module,
-                       std::string& error)
+                       std::string& error, const TuneLimits& limits)
 {
     Parser parser;
+    parser.limits = limits;
     parser.xm.name = "";
     parser.xm.tempo = 6;
     parser.xm.bpm = 125;
     std::istringstream lines(text);
     std::string line;
     int number = 0;
+    size_t read = 0;
     try {
         while (std::getline(lines, line)) {
             ++number;
+            // What a line holds costs many times its size: a source read
+            // whole (the show reads modules of up to 256 MiB) is cut short.
+            read += line.size() + 1;
+            if (read > limits.sourceBytes)
+                fail(number, "a tune source has at most " + std::to_string(limits.sourceBytes) + " bytes");
             Words words = split(line);
             if (!words.empty()) parser.statement({number, std::move(words)});
         }

@@ -71,9 +71,9 @@ fi
 
 step "fuzz targets: build"
 clang_build build-fuzz -DSHOW_BUILD_FUZZER=ON -DSHOW_BUILD_TESTS=OFF
-ASAN_OPTIONS=detect_leaks=0 cmake --build build-fuzz -j"$jobs" --target xm_fuzzer project_fuzzer project_source_fuzzer
+ASAN_OPTIONS=detect_leaks=0 cmake --build build-fuzz -j"$jobs" --target xm_fuzzer project_fuzzer project_source_fuzzer tune_source_fuzzer
 # A minute each on a copy of its corpus; a finding fails the run.
-for target in xm project project_source; do
+for target in xm project project_source tune_source; do
   step "fuzz target $target: 60 s"
   dict=tests/fuzz/$target.dict
   mkdir -p "$work/corpus-$target"
@@ -81,7 +81,7 @@ for target in xm project project_source; do
   (cd "$work" && "$root/build-fuzz/${target}_fuzzer" "$work/corpus-$target" -max_total_time=60 -timeout=20 \
     -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 $([ -f "$dict" ] && echo "-dict=$root/$dict") \
     >"$work/fuzz-$target.log" 2>&1) || { tail -n 60 "$work/fuzz-$target.log"; exit 1; }
-  grep -E "^(stat::number_of_executed_units|#[0-9]+ +DONE)" "$work/fuzz-$target.log" || true
+  grep -E "^(stat::number_of_executed_units|#[0-9]+[[:space:]]+DONE)" "$work/fuzz-$target.log" || true
 done
 
 step "sanitize: all passed"

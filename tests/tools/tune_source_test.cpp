@@ -158,6 +158,8 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "  wobble 3", "song.tune:4: unknown instrument word 'wobble'"},
         {head + "  length 100\n  loop 50 200\norder", "song.tune:2: the loop of 'sq' ends past the sample"},
         {head + "  volenv 0:64 0:32", "song.tune:4: envelope ticks must rise"},
+        {head + "  relnote 95\n  finetune 127\n  base B-7\n  length 132898.4ms",
+         "song.tune:7: '132898.4ms' is past the longest sample, 1048576 frames"},
         {head + "pattern p\nC-4 sq v40 ...\nC-9 sq ... ...", "song.tune:6: 'C-9' is not a note"},
         {head + "pattern p\nC-4 bass ... ...", "song.tune:5: no instrument named 'bass'"},
         {head + "pattern p\nC-4 07 ... ...", "song.tune:5: no instrument 07"},
@@ -169,9 +171,11 @@ TEST(TuneSource, ErrorsNameTheLine)
         {head + "pattern p\n.\npattern p", "song.tune:6: pattern 'p' is defined twice"},
         {head + "pattern a rows 3 channels 1\n.\npattern b rows 2 channels 2\n.\npattern c = a b",
          "song.tune:8: layer 'b' has 2 rows, which do not divide 3"},
+        {head + "pattern a\n. 4\npattern b rows 2 = a", "song.tune:6: layer 'a' has 4 rows, which do not divide 2"},
         {head + "pattern a channels 1\nC-4 sq ... ...\npattern c = a a",
          "song.tune:6: layer 'a' writes row 0, channel 1, which another layer wrote"},
         {head + "pattern p\n.\norder p q", "song.tune:6: no pattern named 'q'"},
+        {head + "pattern p\n.\norder p*200\norder p*56 p", "song.tune:7: an order has at most 256 entries"},
         {head + "pattern a channels 1\n.\npattern b channels 2\n.\npattern c = a,b",
          "song.tune:8: the parts of 'a,b' do not fill the same channels"},
         {head + "pattern p channels 2\n.\norder p", "song.tune:4: pattern 'p' is in the order but does not span every channel"},
@@ -183,6 +187,43 @@ TEST(TuneSource, ErrorsNameTheLine)
         EXPECT_FALSE(compileTuneSource(c.text, "song.tune", module, error)) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
         EXPECT_TRUE(module.empty());
+    }
+}
+
+// The work a source asks for is counted from its lines before anything is
+// done: the hostile source would take minutes if it were rendered first.
+TEST(TuneSource, WorkPastTheBudgetIsRefusedUpFront)
+{
+    // a: 1000 frames x (1 + sine + filter); b: 1000 x (1 + 2 saw voices x 96).
+    const std::string two = "instrument a\n osc sine C-4\n filter lowpass 900\n length 1000\n"
+                            "instrument b\n osc saw C-4 voices 2\n length 1000\npattern p\n.\norder p\n";
+    std::string hostile = "instrument wall\n length 1000000\n";
+    for (int i = 0; i < 40; ++i) hostile += " osc saw C-1 voices 16\n";
+    // Cells: a 2 + 4, then b 2, its layers' parts 8 + 4, b itself 16 and 8 + 8 more
+    // for its layers.
+    const std::string layered = "channels 2\npattern a channels 1\n. 4\npattern b = a,a a\norder b\n";
+    const int64_t work = TuneLimits{}.synthesisWork, cells = TuneLimits{}.patternCells;
+    const struct {
+        std::string text;
+        TuneLimits limits;
+        const char* error;  // none: compiles
+    } cases[] = {
+        {two, {196000, cells}, nullptr},
+        {two, {195999, cells}, "song.tune:5: instrument 'b' brings the samples to 196000 frame terms, past the budget of 195999"},
+        {two, {2999, cells}, "song.tune:1: instrument 'a' brings the samples to 3000 frame terms, past the budget of 2999"},
+        {hostile, {},
+         "song.tune:1: instrument 'wall' brings the samples to 61441000000 frame terms, past the budget of 268435456"},
+        {layered, {work, 52}, nullptr},
+        {layered, {work, 51}, "song.tune:4: the patterns come to 52 cells here, past the budget of 51"},
+        {layered, {work, 5}, "song.tune:3: the patterns come to 6 cells here, past the budget of 5"},
+        {layered, {work, cells, layered.size()}, nullptr},
+        {layered, {work, cells, 35}, "song.tune:3: a tune source has at most 35 bytes"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> module;
+        std::string error;
+        EXPECT_EQ(compileTuneSource(c.text, "song.tune", module, error, c.limits), c.error == nullptr) << error;
+        EXPECT_EQ(error, c.error ? c.error : "");
     }
 }
 
