@@ -19,7 +19,6 @@
 #include "platform/glimp.h"
 #include "render/frame.h"
 #include "render/render_state.h"
-#include "texture/generator.h"
 
 namespace {
 
@@ -230,7 +229,6 @@ private:
             for (ProjectObject* object : section) object->unload();
         show_.destroy();
         show_ = next;
-        resetBuildState();
         precalculate(*show_.registry, 0, nullptr);
         sceneLabels_ = std::move(project.sceneLabels);
         projectError_.clear();
@@ -282,8 +280,6 @@ private:
 };
 
 }  // namespace
-
-void resetBuildState() { resetGenerator(); }
 
 int runLivePreview(const CommandLine& commandLine, const EmbeddedData& embedded)
 {

@@ -8,8 +8,3 @@
 #include "app/startup.h"
 
 int runLivePreview(const CommandLine& commandLine, const EmbeddedData& embedded);
-
-// Puts back what building a project leaves for the next one (the texture
-// generator's seed and store slots; the particles' seed is each show's own),
-// so that a project built again looks as it does after a fresh start.
-void resetBuildState();

@@ -37,6 +37,7 @@ struct ObjectRegistry {
     int32_t particleSeed = PARTICLE_SEED_START;  // drawn by every particle system in turn
     float cachedFieldOfView = 0.0f;              // of the last projection a Scene camera built
     float restoreFieldOfView = 70.0f;            // of the 3D restore after the 2D layers
+    bool texturesStarted = false;                // the texture generator has run a step of this show
 
     ObjectList<ProjectObject>& operator[](SectionKind kind) { return sections[static_cast<int>(kind)]; }
     ProjectObject* at(SectionKind kind, int32_t index) { return (*this)[kind].at(index); }

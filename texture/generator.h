@@ -79,8 +79,8 @@ void combine(uint32_t* image, const uint32_t* source, uint32_t mode);
 float nextRandom();
 
 // Back to the state of a fresh start: initial size and seed, every buffer
-// zero. The show never needs it (it builds once); tools and tests that
-// build several projects in one process do.
+// zero. Each show's first texture step starts from here, so a project built
+// again in the same process looks as after a fresh start.
 void resetGenerator();
 
 // Edge units (1/256 of the image edge) to pixels: (c x 2^L) mod 2^32,

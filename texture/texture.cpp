@@ -53,6 +53,12 @@ int Texture::applyTrack(AnimTrack& track)
 {
     if (track.id() == static_cast<uint8_t>(TextureOp::SetSize)) setSize(readWhole(track, TextureSetSize::size));
     if (track.applies() && pixels) {
+        // The generator's seed and slots carry from texture to texture within
+        // a show; its first step finds them as a fresh process does.
+        if (registry && !registry->texturesStarted) {
+            resetGenerator();
+            registry->texturesStarted = true;
+        }
         setGeneratorSize(size);
         // ImportImage reads this texture's show's named data, for this step only.
         generator.namedData = registry ? &registry->namedData : nullptr;
