@@ -20,6 +20,16 @@ struct GeneratorBuffers {
     int32_t blurTaps[BLUR_TABLE];
 };
 GeneratorBuffers buffers;
+// Whether a step may have written the buffers since they were last zero.
+// Starting over a fresh workbench then costs nothing and leaves its
+// untouched pages uncommitted.
+bool buffersTouched = false;
+
+GeneratorBuffers& touchBuffers()
+{
+    buffersTouched = true;
+    return buffers;
+}
 
 // Per channel, for the blend modes that work on bytes.
 template <class ChannelRule>
@@ -36,11 +46,11 @@ void combineChannels(uint32_t* image, const uint32_t* source, int32_t count, boo
 
 }  // namespace
 
-uint32_t* scratchImage() { return buffers.scratch; }
-uint32_t* storeSlot(int32_t slot) { return slot >= 0 && slot < STORE_SLOTS ? buffers.slots[slot] : nullptr; }
-uint8_t* noiseLattice() { return buffers.lattice; }
-float* blurWeights() { return buffers.blurWeights; }
-int32_t* blurTaps() { return buffers.blurTaps; }
+uint32_t* scratchImage() { return touchBuffers().scratch; }
+uint32_t* storeSlot(int32_t slot) { return slot >= 0 && slot < STORE_SLOTS ? touchBuffers().slots[slot] : nullptr; }
+uint8_t* noiseLattice() { return touchBuffers().lattice; }
+float* blurWeights() { return touchBuffers().blurWeights; }
+int32_t* blurTaps() { return touchBuffers().blurTaps; }
 
 int32_t normaliseTextureSize(int32_t n)
 {
@@ -71,7 +81,8 @@ float nextRandom()
 void resetGenerator()
 {
     generator = GeneratorState();
-    std::memset(&buffers, 0, sizeof buffers);
+    if (buffersTouched) std::memset(&buffers, 0, sizeof buffers);
+    buffersTouched = false;
 }
 
 uint32_t edgeToPixels(int32_t c) { return (static_cast<uint32_t>(c) << generator.genLog2) >> 8; }
@@ -133,13 +144,14 @@ void runStep(uint32_t* image, const AnimTrack& track)
 {
     generator.smooth = static_cast<int32_t>(readField(track, STEP_SMOOTH));
     generator.edgeMode = static_cast<int32_t>(readField(track, STEP_EDGE_MODE));
-    std::memset(buffers.scratch, 0, static_cast<size_t>(generator.genBytes));
+    uint32_t* scratch = scratchImage();
+    std::memset(scratch, 0, static_cast<size_t>(generator.genBytes));
 
     const TrackRow* op = findTrackRow(textureTracks, track.id());
     if (!op || !op->apply) return;
     if (op->role == TrackRole::Generator) {
-        op->apply(buffers.scratch, track);
-        combine(image, buffers.scratch, readField(track, STEP_BLEND_MODE));
+        op->apply(scratch, track);
+        combine(image, scratch, readField(track, STEP_BLEND_MODE));
     } else {
         op->apply(image, track);
     }
