@@ -221,12 +221,13 @@ void runNormalMap(uint32_t* image, const AnimTrack& track)
             const float dx = (h0 - height(x + 1, y)) * strength;
             const float dy = (h0 - height(x, y + 1)) * strength;
             const float length = std::sqrt(dx * dx + dy * dy + 1.0f);
-            const int32_t red = 255 - truncToInt32(128.0f - 127.0f * dx / length);
-            const int32_t green = truncToInt32(128.0f + 127.0f * dy / length);
-            const int32_t blue = truncToInt32(128.0f + 127.0f / length);
+            // An infinite strength gives NaN here, which converts to 0x80000000:
+            // the subtraction wraps unsigned, and only its low byte is kept.
+            const uint32_t red = 255u - static_cast<uint32_t>(truncToInt32(128.0f - 127.0f * dx / length));
+            const uint32_t green = static_cast<uint32_t>(truncToInt32(128.0f + 127.0f * dy / length));
+            const uint32_t blue = static_cast<uint32_t>(truncToInt32(128.0f + 127.0f / length));
             const uint32_t alpha = channelOf(s[y * w + x], 3);
-            image[y * w + x] = (alpha << 24) | ((static_cast<uint32_t>(red) & 0xFFu) << 16) |
-                               ((static_cast<uint32_t>(green) & 0xFFu) << 8) | (static_cast<uint32_t>(blue) & 0xFFu);
+            image[y * w + x] = (alpha << 24) | ((red & 0xFFu) << 16) | ((green & 0xFFu) << 8) | (blue & 0xFFu);
         }
     }
 }

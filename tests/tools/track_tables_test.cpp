@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <set>
 #include <sstream>
 #include <string>
@@ -265,6 +266,27 @@ TEST_F(HandlerReads, OnlyWhatTheirRowsDeclare)
             poison(row, noisy);
             EXPECT_TRUE(kind.apply(clean, registry) == kind.apply(noisy, registry)) << "reads a value, operand or name it does not declare";
         }
+    }
+}
+
+// Project data may hold any float in any slot. Values that truncate to no
+// count at all (every one here does) must leave each handler well defined:
+// the same outcome twice, and, in the sanitizer build, no undefined step.
+TEST_F(HandlerReads, AnyFloatInAnySlotIsHandledTheSameEveryTime)
+{
+    const float extremes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(), 3.0e38f, -3.0e38f};
+    for (const KindOutcome& kind : outcomes) {
+        const TrackTable& table = trackTableOf(kind.section);
+        for (const TrackRow& row : table.rows)
+            for (const TrackValue& v : row.values)
+                for (float extreme : extremes) {
+                    SCOPED_TRACE(std::string(table.kind) + " " + row.name + " " + v.name + " = " + std::to_string(extreme));
+                    AnimTrack track;
+                    probe(row, track);
+                    track.value[v.slot] = extreme;
+                    EXPECT_TRUE(kind.apply(track, registry) == kind.apply(track, registry));
+                }
     }
 }
 
