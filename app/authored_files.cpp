@@ -7,12 +7,12 @@
 #include <iterator>
 #include <limits>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/input_file.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "tools/project_source.h"
-#include "tools/tune_source.h"
+#include "authoring/project_source.h"
+#include "authoring/tune_source.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "app/capture_modes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -33,15 +34,17 @@ bool writeFrame(const std::string& path, int width, int height)
     return true;
 }
 
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
+
 }  // namespace
 
 int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 {
-    // The capture stops where the show ends: a span after it has no frames.
-    if (commandLine.fromSeconds > ShowEndTime) {
-        complain("no frames to write: --from is after the end of the show at 122 seconds");
-        return 1;
-    }
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
@@ -50,9 +53,17 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 
     Show show;
     if (!show.load(project)) return 1;
+    // The capture stops where the show ends: a span after it has no frames.
+    const double showEnd = show.timeline->showLength();
+    if (commandLine.fromSeconds > showEnd) {
+        complain("no frames to write: --from is after the end of the show at " + secondsText(showEnd) + " seconds");
+        shutdownRenderer();
+        show.destroy();
+        return 1;
+    }
     show.timeline->start();
 
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds);
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
     bool failed = false;
     const long written = captureFrames(show, span, [&](long k) {
         char name[32];

@@ -145,7 +145,8 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
 
     const int thumbWidth = SHEET_THUMBNAIL_WIDTH;
     const int thumbHeight = std::max(1, static_cast<int>(std::lround(double(thumbWidth) * screenHeight / screenWidth)));
-    const FrameSpan span(1.0 / commandLine.everySeconds, commandLine.fromSeconds, commandLine.toSeconds);
+    const FrameSpan span(1.0 / commandLine.everySeconds, commandLine.fromSeconds,
+                         std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
     const int32_t sceneCount = (*show.registry)[SectionKind::Scene].count();
     std::vector<Thumbnail> thumbnails;
     std::vector<uint8_t> frame;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "core/numeric.h"
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_tracks.h"

@@ -10,7 +10,7 @@
 
 #include "app/authored_files.h"
 #include "app/limits.h"
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "app/settings.h"
 #include "render/progress_bar.h"
 #include "core/project_reader.h"

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -135,14 +136,18 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     }
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds);
-    const std::string wavPath = writeTemporaryWav(commandLine, embedded, span);
-    if (wavPath.empty()) return 1;
-
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
-    int exitCode = 1;
     Show show;
-    if (startHeadlessGraphics(screenWidth, screenHeight) && show.load(project)) {
+    if (!startHeadlessGraphics(screenWidth, screenHeight) || !show.load(project)) {
+        show.destroy();
+        return 1;
+    }
+    // The video and its music stop where the show ends.
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds,
+                         std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
+    const std::string wavPath = writeTemporaryWav(commandLine, embedded, span);
+    int exitCode = 1;
+    if (!wavPath.empty()) {
         show.timeline->start();
         std::string encoders, error;
         Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
@@ -181,9 +186,9 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
                 exitCode = 0;
             }
         }
-        shutdownRenderer();
+        std::remove(wavPath.c_str());
     }
+    shutdownRenderer();
     show.destroy();
-    std::remove(wavPath.c_str());
     return exitCode;
 }

@@ -15,12 +15,14 @@ set(allowed_music    music core platform/audio.h platform/clock.h)
 set(allowed_mesh     mesh texture core)
 set(allowed_scene    scene mesh texture core)
 set(allowed_render   render scene mesh texture core gl platform resources)
-set(allowed_app      app tools render scene mesh texture music core gl platform resources)
-# The tools compile sources from the kinds' tables, which hold no OpenGL;
-# the show compiles a source given on its command line through them.
-set(allowed_tools    tools scene mesh texture music core app/object_kinds.h)
+set(allowed_app      app authoring render scene mesh texture music core gl platform resources)
+# The source compilers read the kinds' tables, which hold no OpenGL; the
+# show compiles a source given on its command line through them, and the
+# tools' mains are thin programs over them.
+set(allowed_authoring authoring scene mesh texture music core)
+set(allowed_tools    tools authoring scene mesh texture music core)
 set(allowed_resources resources)
-set(layers platform gl core texture music mesh scene render app tools resources)
+set(layers platform gl core texture music mesh scene render authoring app tools resources)
 
 set(gl_headers "^(GL|EGL)/")
 set(platform_headers "^(SDL2?/|SDL|EGL/|ft2build|freetype|zlib)")

@@ -38,7 +38,7 @@ private:
 };
 
 // Makes the empty object of a section's entry; given by the layer that knows
-// the kinds (app/object_kinds.h: createObjectOfKind), so that the reader
+// the kinds (scene/object_kinds.h: createObjectOfKind), so that the reader
 // needs none of them.
 using ObjectFactory = ProjectObject* (*)(SectionKind section, ObjectRegistry& registry);
 

@@ -41,7 +41,7 @@ void Timeline::update(ObjectRegistry& registry)
 void Timeline::advance(ObjectRegistry& registry, float seconds)
 {
     if (running == 1) time = time + seconds;
-    if (time > ShowEndTime) {
+    if (time > showLength()) {
         stop();
         return;
     }
@@ -54,6 +54,18 @@ void Timeline::advance(ObjectRegistry& registry, float seconds)
 bool Timeline::isActive(const ProjectObject& object) const
 {
     return object.startTime <= time && time <= object.endTime;
+}
+
+float Timeline::showLength() const
+{
+    for (const AnimTrack* track : paramTracks) {
+        if ((track->flags & 0xFF) != static_cast<uint8_t>(TimelineTrack::Length)) continue;
+        const float seconds = readValue(*track, TimelineLength::seconds);
+        // Refused by the limit check; a show reading data unchecked still ends.
+        if (!(seconds >= TimelineLength::seconds.minimum && seconds <= TimelineLength::seconds.maximum)) break;
+        return seconds;
+    }
+    return ShowEndTime;
 }
 
 int Timeline::applyTrack(AnimTrack& track)

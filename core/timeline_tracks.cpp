@@ -6,6 +6,8 @@ void applyScene(Timeline& timeline, const AnimTrack& track) { timeline.sceneInde
 
 constexpr TrackRow rows[] = {
     {0, "Scene", TrackRole::Param, handlerFor<Timeline, applyScene>, TimelineScene::values},
+    // Read where the show's end is needed (Timeline::showLength), not per frame.
+    {1, "Length", TrackRole::Param, nullptr, TimelineLength::values},
 };
 
 }  // namespace

@@ -32,8 +32,9 @@ constexpr const char* unitMeanings[] = {
     "an object of the mesh section, by index",
     "an object of the scene section, by index",
     "a store slot of the texture generator, 0 to 15",
+    "seconds",
 };
-static_assert(std::size(unitMeanings) == static_cast<size_t>(ValueUnit::StoreSlot) + 1, "one meaning per unit");
+static_assert(std::size(unitMeanings) == static_cast<size_t>(ValueUnit::Seconds) + 1, "one meaning per unit");
 
 }  // namespace
 

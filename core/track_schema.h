@@ -56,6 +56,7 @@ enum class ValueUnit : uint8_t {
     MeshIndex,      // truncated, an object of the mesh section
     SceneIndex,     // truncated, an object of the scene section
     StoreSlot,      // truncated, one of the texture generator's store slots
+    Seconds,        // a time in seconds, used as it is
 };
 
 // One named value of a mode (a blend mode, a key mode, a special index).

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <string>
 
-#include "tools/authoring_doc.h"
-#include "tools/decompiler.h"
-#include "tools/project_source.h"
-#include "tools/source_upgrade.h"
+#include "authoring/authoring_doc.h"
+#include "authoring/decompiler.h"
+#include "authoring/project_source.h"
+#include "authoring/source_upgrade.h"
 
 namespace {
 

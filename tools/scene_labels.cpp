@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 int main(int argc, char** argv)
 {

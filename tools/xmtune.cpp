@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "tools/tune_source.h"
+#include "authoring/tune_source.h"
 
 int main(int argc, char** argv)
 {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/authored_files.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

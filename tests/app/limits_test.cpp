@@ -6,10 +6,10 @@
 
 #include "app/limits.h"
 #include "core/memory.h"
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
 #include "texture/texture.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

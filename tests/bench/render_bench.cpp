@@ -13,7 +13,7 @@
 #include "scene/scene.h"
 #include "tests/support/headless_gl.h"
 #include "tests/support/loaded_show.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tests/support/headless_gl.h"
 #include "texture/generator.h"
 #include "texture/operators.h"
 #include "texture/texture.h"
-#include "tools/project_builder.h"
-#include "tools/project_source.h"
+#include "authoring/project_builder.h"
+#include "authoring/project_source.h"
 
 namespace {
 

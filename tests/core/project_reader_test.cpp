@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 namespace {
 

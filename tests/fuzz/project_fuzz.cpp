@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/limits.h"
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "mesh/mesh.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -10,7 +10,7 @@
 #include "music/module_file.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
-#include "tools/tune_source.h"
+#include "authoring/tune_source.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/object_kinds.h"
-#include "tools/project_source.h"
+#include "scene/object_kinds.h"
+#include "authoring/project_source.h"
 #include "tests/mesh/mesh_fixture.h"
 
 using MeshObjectTest = MeshTest;

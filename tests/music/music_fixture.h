@@ -10,7 +10,7 @@
 #include "music/module_file.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
-#include "tools/xm_builder.h"
+#include "authoring/xm_builder.h"
 
 namespace music_test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "scene/light.h"
 #include "tests/support/loaded_show.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "scene/particle_system.h"
 #include "tests/support/loaded_show.h"
 #include "texture/texture.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "gl/gl.h"
 #include "scene/scene.h"
 #include "tests/support/loaded_show.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 
 LoadedShow::LoadedShow(const ProjectBuilder& project, bool build)

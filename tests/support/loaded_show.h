@@ -7,7 +7,7 @@
 
 #include "core/object_registry.h"
 #include "core/timeline.h"
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 struct LoadedShow {
     ObjectRegistry registry;

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
 #include "tests/texture/texture_steps.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

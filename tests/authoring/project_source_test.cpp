@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

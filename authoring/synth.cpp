@@ -1,4 +1,4 @@
-#include "tools/synth.h"
+#include "authoring/synth.h"
 
 #include <algorithm>
 #include <cmath>

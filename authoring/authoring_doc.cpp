@@ -1,10 +1,10 @@
-#include "tools/authoring_doc.h"
+#include "authoring/authoring_doc.h"
 
 #include <vector>
 
-#include "tools/float_text.h"
-#include "tools/named_values.h"
-#include "app/object_kinds.h"
+#include "authoring/float_text.h"
+#include "authoring/named_values.h"
+#include "scene/object_kinds.h"
 
 namespace {
 

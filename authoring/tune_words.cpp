@@ -1,4 +1,4 @@
-#include "tools/tune_words.h"
+#include "authoring/tune_words.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
-#include "tools/beat_time.h"
+#include "authoring/beat_time.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
-#include "tools/float_text.h"
+#include "authoring/float_text.h"
 
 bool parseShowTime(const std::string& text, const Tempo& tempo, float& seconds, std::string& error)
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 // The objects of project data, as the show's reader takes them. False with
 // the reason (and its byte offset) for data the reader refuses, and for a

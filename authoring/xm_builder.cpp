@@ -1,4 +1,4 @@
-#include "tools/xm_builder.h"
+#include "authoring/xm_builder.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "tools/source_tokens.h"
+#include "authoring/source_tokens.h"
 
 #include <cctype>
 #include <cstdio>

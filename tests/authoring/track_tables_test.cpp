@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "core/timeline.h"
 #include "mesh/mesh.h"
 #include "scene/light.h"
@@ -20,7 +20,7 @@
 #include "scene/scene.h"
 #include "texture/generator.h"
 #include "texture/texture.h"
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "tools/tune_instrument.h"
+#include "authoring/tune_instrument.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "tools/synth.h"
+#include "authoring/synth.h"
 
 namespace tune {
 

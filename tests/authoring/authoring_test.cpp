@@ -11,12 +11,12 @@
 #include <sstream>
 #include <string>
 
-#include "tools/beat_time.h"
-#include "tools/decompiler.h"
-#include "tools/named_values.h"
-#include "tools/project_source.h"
-#include "tools/source_upgrade.h"
-#include "app/object_kinds.h"
+#include "authoring/beat_time.h"
+#include "authoring/decompiler.h"
+#include "authoring/named_values.h"
+#include "authoring/project_source.h"
+#include "authoring/source_upgrade.h"
+#include "scene/object_kinds.h"
 
 namespace {
 

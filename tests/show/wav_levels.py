@@ -4,7 +4,7 @@ RMS over the music and over each section, and the bars that are near
 silent. Sections default to the show's (seconds); give others as
 NAME:FROM:TO.
 
-    build/show --wav music.wav && tools/wav_levels.py music.wav
+    build/show --wav music.wav && tests/show/wav_levels.py music.wav
 """
 import math
 import struct

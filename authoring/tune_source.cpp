@@ -1,4 +1,4 @@
-#include "tools/tune_source.h"
+#include "authoring/tune_source.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,9 +6,9 @@
 #include <map>
 #include <sstream>
 
-#include "tools/tune_instrument.h"
-#include "tools/tune_words.h"
-#include "tools/xm_builder.h"
+#include "authoring/tune_instrument.h"
+#include "authoring/tune_words.h"
+#include "authoring/xm_builder.h"
 
 using namespace tune;
 

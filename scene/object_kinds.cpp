@@ -1,4 +1,4 @@
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 
 #include "core/timeline.h"
 #include "mesh/mesh.h"

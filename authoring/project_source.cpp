@@ -1,16 +1,16 @@
-#include "tools/project_source.h"
+#include "authoring/project_source.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <sstream>
 
-#include "app/object_kinds.h"
+#include "scene/object_kinds.h"
 #include "texture/operators.h"
-#include "tools/beat_time.h"
-#include "tools/float_text.h"
-#include "tools/named_values.h"
-#include "tools/source_tokens.h"
+#include "authoring/beat_time.h"
+#include "authoring/float_text.h"
+#include "authoring/named_values.h"
+#include "authoring/source_tokens.h"
 
 namespace {
 

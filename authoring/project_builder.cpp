@@ -1,4 +1,4 @@
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tools/named_values.h"
+#include "authoring/named_values.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/float_text.h"
-#include "app/object_kinds.h"
+#include "authoring/float_text.h"
+#include "scene/object_kinds.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/track_schema.h"
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 // Every flag-word operand some row declares, once each (mode, filtered, edge).
 const std::vector<FlagField>& stepFields();

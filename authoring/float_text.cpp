@@ -1,4 +1,4 @@
-#include "tools/float_text.h"
+#include "authoring/float_text.h"
 
 #include <cerrno>
 #include <cmath>

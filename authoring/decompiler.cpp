@@ -1,15 +1,15 @@
-#include "tools/decompiler.h"
+#include "authoring/decompiler.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "core/memory.h"
 #include "core/project_reader.h"
-#include "tools/float_text.h"
-#include "tools/named_values.h"
-#include "tools/project_source.h"
-#include "tools/source_tokens.h"
-#include "app/object_kinds.h"
+#include "authoring/float_text.h"
+#include "authoring/named_values.h"
+#include "authoring/project_source.h"
+#include "authoring/source_tokens.h"
+#include "scene/object_kinds.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/synth.h"
-#include "tools/tune_words.h"
-#include "tools/xm_builder.h"
+#include "authoring/synth.h"
+#include "authoring/tune_words.h"
+#include "authoring/xm_builder.h"
 
 namespace tune {
 

@@ -15,7 +15,7 @@
 #pragma once
 #include <string>
 
-#include "tools/project_builder.h"
+#include "authoring/project_builder.h"
 
 // False with "file:line:column: reason" in `error`. Without `checkKeyTimes`
 // keys may come in any order and at any time, as under `unchecked`.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tests/music/music_fixture.h"
-#include "tools/synth.h"
-#include "tools/tune_source.h"
+#include "authoring/synth.h"
+#include "authoring/tune_source.h"
 
 namespace {
 
