@@ -5,7 +5,10 @@
 
 #include "core/memory.h"
 #include "core/project_reader.h"
+#include "core/timeline.h"
+#include "authoring/engine_keys.h"
 #include "authoring/float_text.h"
+#include "authoring/idle_tracks.h"
 #include "authoring/named_values.h"
 #include "authoring/project_source.h"
 #include "authoring/source_tokens.h"
@@ -54,6 +57,49 @@ void appendWords(std::string& line, const std::vector<std::string>& words)
     for (const std::string& word : words) line += " " + word;
 }
 
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The object's times as the compiler reads them back: `to` ends the object
+// just before its time, `through` at it; the shorter of the two is written.
+// `sourceEnd` receives the end a key may reach.
+std::string objectTimes(const ProjectBuilder::Object& object, float length, float& sourceEnd)
+{
+    const float start = object.startTime, end = object.endTime;
+    std::string text = " from " + floatText(start);
+    sourceEnd = end;
+    if (!(end > start) || end >= length) return text + " to " + floatText(end);
+    const float after = justAfter(end);
+    if (after > start && after < length && sameBits(justBefore(after), end) &&
+        floatText(after).size() <= floatText(end).size()) {
+        sourceEnd = after;
+        return text + " to " + floatText(after);
+    }
+    return text + " through " + floatText(end);
+}
+
+// The show's end, as the compiler takes it from a Length track.
+float lengthOf(const ProjectBuilder& project)
+{
+    for (const ProjectBuilder::Object& object : project.objects())
+        if (object.section == SectionKind::Timeline)
+            for (const ProjectBuilder::Track& track : object.paramTracks)
+                if ((track.flags & 0xFF) == static_cast<uint8_t>(TimelineTrack::Length)) return track.value[0];
+    return ShowEndTime;
+}
+
+// The keys a source writes for the track, when compiling them gives exactly
+// its keys; false when the track must be written `exact`.
+bool sourceKeysFor(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track, float holdUntil,
+                   float sourceEnd, std::vector<ProjectBuilder::Key>& keys)
+{
+    if (!sourceKeysOf(track.keys, holdUntil, keys)) return false;
+    for (size_t k = 0; k < keys.size(); ++k)
+        if ((k > 0 && !(keys[k].time > keys[k - 1].time)) ||
+            !(keys[k].time >= object.startTime && keys[k].time <= sourceEnd))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 bool readProjectData(const std::vector<uint8_t>& bytes, ProjectBuilder& project, std::string& error)
@@ -92,14 +138,17 @@ std::string decompileProject(const ProjectBuilder& project)
         return floatText(value);
     };
 
+    const float length = lengthOf(project);
     std::string out = "# Written by projc --decompile.\n";
     int indexes[SECTION_COUNT] = {};
     for (int kind = 0; kind < SECTION_COUNT; ++kind) {
         const TrackTable& table = *objectKind(static_cast<SectionKind>(kind)).tracks;
         for (const ProjectBuilder::Object& object : project.objects()) {
             if (static_cast<int>(object.section) != kind) continue;
+            float sourceEnd = 0;
             out += "\n" + std::string(table.kind) + " " + labelOf(object.section, indexes[kind]++);
-            out += " from " + floatText(object.startTime) + " to " + floatText(object.endTime) + "\n";
+            out += objectTimes(object, length, sourceEnd) + "\n";
+            const float holdUntil = object.section == SectionKind::Timeline ? length : object.endTime;
             for (int list = 0; list < 2; ++list)
                 for (const ProjectBuilder::Track& track : list == 0 ? object.paramTracks : object.buildTracks) {
                     const uint8_t id = static_cast<uint8_t>(track.flags & 0xFF);
@@ -110,9 +159,19 @@ std::string decompileProject(const ProjectBuilder& project)
                     const std::vector<std::string> values = namedValueWords(row, track.value, spell);
                     appendWords(line, values);
                     appendWords(line, flagWords(row, track.flags, !track.keys.empty(), !values.empty()));
-                    if (!keysInOrderAndTime(object, track)) line += " unchecked";  // keys as they are
+                    // Keys the compiler wrote are written as their source; any
+                    // other track, or one that holds what nothing reads, as it is.
+                    std::vector<ProjectBuilder::Key> keys;
+                    const bool animated = list == 0 && (track.flags & TRACK_ANIMATED);
+                    const bool exact = !idlePartsOf(table, track, list == 1).empty() ||
+                                       (!track.keys.empty() && (!animated || !sourceKeysFor(object, track, holdUntil,
+                                                                                            sourceEnd, keys)));
+                    if (exact) {
+                        line += " exact";
+                        keys = track.keys;
+                    }
                     out += line + "\n";
-                    for (const ProjectBuilder::Key& key : track.keys) {
+                    for (const ProjectBuilder::Key& key : keys) {
                         const ModeName* mode = findMode(keyModeNames, static_cast<int32_t>(key.mode));
                         line = "    key " + floatText(key.time) + " " + (mode ? mode->name : std::to_string(key.mode));
                         appendWords(line, namedValueWords(row, key.value, spell));

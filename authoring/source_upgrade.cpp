@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "authoring/float_text.h"
+#include "authoring/idle_tracks.h"
 #include "authoring/named_values.h"
 #include "authoring/project_source.h"
 #include "authoring/source_tokens.h"
@@ -49,7 +50,7 @@ private:
         while (std::getline(lines, line)) {
             tokenizeLine(line, tokens, error, column);
             const ObjectKind* kind = tokens.empty() || tokens[0].quoted ? nullptr : findObjectKind(tokens[0].text);
-            if (kind && tokens.size() > 1 && tokens[1].text != "from" && tokens[1].text != "to")
+            if (kind && tokens.size() > 1 && tokens[1].text != "from" && tokens[1].text != "to" && tokens[1].text != "through" && tokens[1].text != "in")
                 labels_[tokens[1].text] = kind->section;
         }
     }
@@ -73,12 +74,15 @@ private:
             bool oldWord = false, unchecked = false;  // `smooth` for the filtering bit
             for (const Token& t : tokens) {
                 oldWord |= !t.quoted && t.text == "smooth";
-                unchecked |= !t.quoted && t.text == "unchecked";
+                unchecked |= !t.quoted && (t.text == "unchecked" || t.text == "exact");
             }
-            const bool keysNeedUnchecked = !unchecked && !keysInOrderAndTime(*object_, *track_);
+            bool refused = false;
+            for (const IdlePart& part : idlePartsOf(*table_, *track_, word == "build")) refused |= part.refused;
+            const bool keysNeedUnchecked = !unchecked && (refused || !keysInOrderAndTime(*object_, *track_));
             if (keysNeedUnchecked && notes_)
                 notes_->push_back(fileName_ + ":" + std::to_string(lineNumber_) + ":" + std::to_string(tokens[0].column) +
-                                  ": keys out of order or outside their object's time, kept under 'unchecked'");
+                                  (refused ? ": holds what the engine never reads, kept under 'exact'"
+                                           : ": keys out of order or outside their object's time, kept under 'unchecked'"));
             std::string text;
             if (givenInOrder(tokens, 2, inOrder) || (oldWord && !namesValues(tokens))) {
                 text = line.substr(0, tokens[0].column - 1) + word + " " + tokens[1].text;
@@ -94,7 +98,7 @@ private:
             } else {
                 return line;
             }
-            if (keysNeedUnchecked) text += " unchecked";
+            if (keysNeedUnchecked) text += refused ? " exact" : " unchecked";
             return withComment(text, line, commentAt);
         }
         if (word == "key" && track_ && tokens.size() >= 3) {

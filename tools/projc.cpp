@@ -96,9 +96,13 @@ int main(int argc, char** argv)
     }
     ProjectBuilder project;
     std::vector<uint8_t> bytes;
-    if (!parseProjectSource(content, input, project, error) || !project.write(bytes, error)) {
+    SourceFacts facts;
+    SourceOptions options;
+    options.facts = &facts;
+    if (!parseProjectSource(content, input, project, error, options) || !project.write(bytes, error)) {
         std::fprintf(stderr, "projc: %s\n", error.c_str());
         return 1;
     }
+    for (const std::string& warning : facts.warnings) std::fprintf(stderr, "projc: warning: %s\n", warning.c_str());
     return writeFile(output, bytes.data(), bytes.size()) ? 0 : 1;
 }

@@ -63,8 +63,8 @@ TEST(Limits, RefusesWhatPassesALimitAndNamesObjectTrackAndLimit)
         {"mesh\n param Repeat 0 unchecked\n  key 0 smooth 0\n  key 1 smooth 5000\n", "mesh 0, track Repeat: 5000 repeats"},
         {"mesh\n param Repeat 0 unchecked\n  key 0 smooth 0\n  key 1 smooth 900\n  key 2 smooth 1000\n  key 3 smooth 0\n",
          "mesh 0, track Repeat: 10"},  // the spline overshoots its keys
-        {"mesh\n param Repeat 0 still\n  key 0 smooth 5000\n", ""},  // keys never evaluated
-        {"mesh\n build Repeat 0\n  key 0 smooth 5000\n", ""},        // build tracks use their value only
+        {"mesh\n param Repeat 0 still exact\n  key 0 smooth 5000\n", ""},  // keys never evaluated
+        {"mesh\n build Repeat 0 exact\n  key 0 smooth 5000\n", ""},        // build tracks use their value only
         {"scene\n param ZoomGlow 6 1 unchecked\n  key 0 smooth 6 1\n  key 1 smooth 6 1e30\n",
          "scene 0, track ZoomGlow: keys run beyond any glow layers; the limit is 256"},
     };

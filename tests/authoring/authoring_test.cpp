@@ -28,14 +28,18 @@ std::string readText(const std::string& path)
     return text.str();
 }
 
-std::vector<uint8_t> compileText(const std::string& text)
+// A source in the tree is named by its path there, so that the music file
+// it names is found beside it.
+std::vector<uint8_t> compileText(const std::string& text, const std::string& fileName = "test.proj")
 {
     ProjectBuilder project;
     std::string error;
     std::vector<uint8_t> bytes;
-    EXPECT_TRUE(parseProjectSource(text, "test.proj", project, error) && project.write(bytes, error)) << error;
+    EXPECT_TRUE(parseProjectSource(text, fileName, project, error) && project.write(bytes, error)) << error;
     return bytes;
 }
+
+std::string inTree(const std::string& path) { return std::string(SOURCE_DIR) + "/" + path; }
 
 // Data -> source -> data; the source is returned for a look on failure.
 std::string expectDecompiledRoundTrip(const std::vector<uint8_t>& bytes)
@@ -47,7 +51,9 @@ std::string expectDecompiledRoundTrip(const std::vector<uint8_t>& bytes)
     ProjectBuilder again;
     std::vector<uint8_t> back;
     EXPECT_TRUE(parseProjectSource(source, "decompiled.proj", again, error) && again.write(back, error)) << error;
-    EXPECT_TRUE(back == bytes) << source;
+    size_t differs = 0;
+    while (differs < back.size() && differs < bytes.size() && back[differs] == bytes[differs]) ++differs;
+    EXPECT_TRUE(back == bytes) << "first difference at byte " << differs << " of " << bytes.size() << "\n" << source;
     return source;
 }
 
@@ -69,7 +75,7 @@ using Craft = std::function<void(ProjectBuilder&)>;
 TEST(Decompiler, ShowAndLayersRoundTrip)
 {
     for (const char* path : {"content/show.proj", "content/layers.proj"}) {
-        const std::string source = expectDecompiledRoundTrip(compileText(readText(path)));
+        const std::string source = expectDecompiledRoundTrip(compileText(readText(path), inTree(path)));
         EXPECT_NE(source.find("param Placement"), std::string::npos) << path;
     }
 }
@@ -195,14 +201,15 @@ TEST(Upgrade, KeepsCommentsAndLabelsAndTheBytes)
         "    key 9 step 1\n"
         "timeline\n"
         "  param Scene 0\n";
-    for (const std::string& source : {positional, readText("content/show.proj"), readText("content/layers.proj")}) {
+    for (const std::string& name : {std::string("in.proj"), inTree("content/show.proj"), inTree("content/layers.proj")}) {
+        const std::string source = name == "in.proj" ? positional : readText(name.substr(std::string(SOURCE_DIR).size() + 1));
         std::string upgraded, again, error;
-        ASSERT_TRUE(upgradeProjectSource(source, "in.proj", upgraded, error)) << error;
+        ASSERT_TRUE(upgradeProjectSource(source, name, upgraded, error)) << error;
         ProjectBuilder project;
         std::vector<uint8_t> before;
-        ASSERT_TRUE(parseProjectSource(source, "in.proj", project, error, false) && project.write(before, error));
-        EXPECT_TRUE(compileText(upgraded) == before) << upgraded;
-        ASSERT_TRUE(upgradeProjectSource(upgraded, "in.proj", again, error)) << error;
+        ASSERT_TRUE(parseProjectSource(source, name, project, error, false) && project.write(before, error));
+        EXPECT_TRUE(compileText(upgraded, name) == before) << upgraded;
+        ASSERT_TRUE(upgradeProjectSource(upgraded, name, again, error)) << error;
         EXPECT_EQ(again, upgraded);  // nothing left in order
         size_t comments = 0, commentsAfter = 0;
         for (size_t at = source.find('#'); at != std::string::npos; at = source.find('#', at + 1)) ++comments;
@@ -228,9 +235,10 @@ TEST(NamedForm, ErrorsNameLineAndColumn)
         {"mesh\n  build Sphere radius=3 4", "test.proj:2:25: values are given in order or by name"},
         {"texture\n  build Disc colour=#12345", "test.proj:2:21: bad colour '#12345' for colour (#rrggbb)"},
         {"texture\n  build Disc edge=sideways", "test.proj:2:19: bad edge= value 'sideways'"},
-        {"scene from 1:1", "test.proj:1:12: the time '1:1' in bars and beats needs a 'tempo' line"},
+        {"scene from 1:1", "test.proj:1:12: the time '1:1' in bars and beats needs a 'tempo' or 'music' line"},
         {"tempo 120\nscene from 0:1", "test.proj:2:12: bad time '0:1'"},
-        {"tempo 0", "test.proj:1:7: a tempo needs beats per minute above 0"},
+        {"tempo 0", "test.proj:1:7: a tempo needs beats per minute, a whole number"},
+        {"tempo 120.5", "test.proj:1:7: a tempo needs beats per minute, a whole number"},
         {"scene\n  param 5 wobble", "test.proj:2:11: bad value 'wobble'"},
         {"scene\n  param Fade\n    key 0 step mode=3", "test.proj:3:16: a key takes values only, not 'mode=3'"},
         // The older checks, now with their columns.
@@ -260,32 +268,39 @@ TEST(NamedForm, NamesGiveTheSameBytesAsPositions)
         {"mesh\n  build Normals smoothed=0", "mesh\n  build Normals 0"},
         {"mesh\n  param Textures colour=glow sphereMap=none", "mesh\n  param Textures -2 0 0 -1"},
         {"scene\n  param Fog mode=exp2 colour=#000000 v11=7", "scene\n  param Fog 2 0 0 0 0 0 3.2 192 0 50 0 7"},
-        {"tempo 120 beatsPerBar=3\nscene from 2:1 to 3:2.5\n  param Fade alpha=1\n    key 3:1 step alpha=50",
-         "scene from 1.5 to 3.75\n  param Fade 1\n    key 3 step 50"},
+        // At 125 BPM a tick is 882 frames, so a beat of 24 ticks is 0.48 s.
+        {"tempo 125 beatsPerBar=3\nscene from 2:1 to 3:2.5\n  param Fade alpha=1\n    key 3:1 step alpha=50",
+         "scene from 1.44 to 3.6\n  param Fade 1\n    key 2.88 step 50"},
     };
     for (const auto& c : cases) EXPECT_TRUE(compileText(c.named) == compileText(c.positional)) << c.named;
 }
 
 TEST(BeatTime, BarsAndBeatsAreSecondsOfTheTempo)
 {
+    // A beat is four rows of six ticks, and a tick the whole frames the
+    // player plays: 918 at 120 BPM (not 918.75), 882 at 125, 1225 at 90.
     const struct {
-        double bpm;
+        int bpm;
         int beatsPerBar;
         const char* text;
-        float seconds;  // < 0: refused
+        double seconds;  // < 0: refused
     } cases[] = {
-        {120, 4, "1:1", 0}, {120, 4, "2:1", 2}, {120, 4, "17:2", 32.5f}, {120, 4, "1:2.5", 0.75f},
-        {125, 4, "9:1", 15.36f}, {90, 3, "2:1", 2}, {120, 4, "4.5", 4.5f},
+        {120, 4, "1:1", 0}, {120, 4, "2:1", 4 * 24 * 918 / 44100.0}, {120, 4, "57:1", 111.908571},
+        {120, 4, "1:2.5", 1.5 * 24 * 918 / 44100.0}, {125, 4, "9:1", 15.36}, {90, 3, "2:1", 2},
+        {120, 4, "4.5", 4.5},
         {120, 4, "0:1", -1}, {120, 4, "1:0", -1}, {120, 4, "1:5", -1}, {120, 3, "1:4", -1}, {120, 4, "x:1", -1},
         {120, 4, "1:", -1}, {0, 4, "1:1", -1},
     };
     for (const auto& c : cases) {
         float seconds = 0;
         std::string error;
-        const bool ok = parseShowTime(c.text, Tempo{c.bpm, c.beatsPerBar}, seconds, error);
+        Tempo tempo;
+        tempo.beatsPerMinute = c.bpm;
+        tempo.beatsPerBar = c.beatsPerBar;
+        const bool ok = parseShowTime(c.text, tempo, seconds, error);
         EXPECT_EQ(ok, c.seconds >= 0) << c.text << ": " << error;
         if (ok) {
-            EXPECT_FLOAT_EQ(seconds, c.seconds) << c.text;
+            EXPECT_NEAR(seconds, c.seconds, 1e-5) << c.text;
         }
     }
 }

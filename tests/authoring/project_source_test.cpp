@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "authoring/project_source.h"
@@ -30,22 +31,22 @@ TEST(ProjectSource, ObjectsTracksKeysAndLabels)
         "  param Scene @first\n"
         "    key 0 step @first\n"
         "    key 30 step @second\n"
-        "  param 1 5 still\n"
+        "  param 9 5 still exact\n"
         "    key 0 smooth 1\n");
     ASSERT_TRUE(c.ok) << c.error;
     const auto& objects = c.project.objects();
     ASSERT_EQ(objects.size(), 3u);
-    EXPECT_EQ(objects[0].endTime, 30.0f);
+    EXPECT_EQ(objects[0].endTime, std::nextafter(30.0f, 0.0f));  // active up to, not at, 30 s
     const ProjectBuilder::Track& caption = objects[0].paramTracks[0];
     EXPECT_EQ(caption.name, "Hello \"you\"");
     EXPECT_EQ(caption.flags, TRACK_APPLY | 8u | (3u << 8) | (1u << 16) | (2u << 17));
     EXPECT_EQ(caption.value[1], 20.0f);
     const ProjectBuilder::Track& scene = objects[2].paramTracks[0];
     EXPECT_EQ(scene.flags, TRACK_APPLY | TRACK_ANIMATED);
-    ASSERT_EQ(scene.keys.size(), 2u);
+    ASSERT_EQ(scene.keys.size(), 3u);  // the cut, and a closing key that holds the last scene
     EXPECT_EQ(scene.keys[1].value[0], 1.0f);  // @second is the second scene
     EXPECT_EQ(scene.keys[1].mode, 0);
-    EXPECT_EQ(objects[2].paramTracks[1].flags, TRACK_APPLY | 1u);  // keys, but still
+    EXPECT_EQ(objects[2].paramTracks[1].flags, TRACK_APPLY | 9u);  // keys, but still
 }
 
 TEST(ProjectSource, ErrorsNameTheLine)
@@ -64,7 +65,7 @@ TEST(ProjectSource, ErrorsNameTheLine)
         {"scene\n  param 0 \"open", "show.proj:2:11: a quoted text has no closing quote"},
         {"scene from 0 to 9\n  param 0\n  key 2 step\n  key 1 step", "show.proj:4:7: keys must come in ascending time"},
         {"scene\n  param 0 mode=300", "show.proj:2:16: bad mode= value '300'"},
-        {"wobble", "show.proj:1:1: expected an object kind, 'param', 'build', 'key' or 'tempo', not 'wobble'"},
+        {"wobble", "show.proj:1:1: expected an object kind, 'param', 'build', 'key', 'tempo', 'music' or 'length', not 'wobble'"},
     };
     for (const auto& test : cases) {
         const Compiled c = compile(test.text);

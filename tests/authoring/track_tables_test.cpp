@@ -303,7 +303,8 @@ TEST(TrackTables, RangesHoldEveryValueTheShowsUse)
     for (const char* file : {"content/show.proj", "content/layers.proj"}) {
         ProjectBuilder project;
         std::string error;
-        ASSERT_TRUE(parseProjectSource(readFile(std::string(SOURCE_DIR) + "/" + file), file, project, error)) << error;
+        const std::string path = std::string(SOURCE_DIR) + "/" + file;
+        ASSERT_TRUE(parseProjectSource(readFile(path), path, project, error)) << error;
         for (const ProjectBuilder::Object& object : project.objects()) {
             const TrackTable& table = trackTableOf(object.section);
             for (const auto* list : {&object.paramTracks, &object.buildTracks})

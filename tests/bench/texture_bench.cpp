@@ -118,7 +118,7 @@ std::vector<uint8_t> embeddedShow()
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ProjectBuilder project;
     std::string error;
-    if (!parseProjectSource(text, "show.proj", project, error)) return {};
+    if (!parseProjectSource(text, std::string(SOURCE_DIR) + "/content/show.proj", project, error)) return {};
     std::vector<uint8_t> bytes;
     project.write(bytes, error);
     return bytes;
