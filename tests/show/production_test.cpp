@@ -28,8 +28,8 @@ constexpr size_t MODULE_BUDGET = 64 * 1024;
 constexpr int SHOW_SECONDS = 122;
 
 // Seconds at which the whole frame is meant to be one colour: black before
-// the fade in, the white flash that opens the last scene, black at the end.
-const std::set<int> deliberateFlatFrames = {0, 112, 122};
+// the fade in.
+const std::set<int> deliberateFlatFrames = {0};
 
 class ProductionTest : public ::testing::Test {
 protected:
