@@ -93,9 +93,11 @@ bool sourceKeysFor(const ProjectBuilder::Object& object, const ProjectBuilder::T
                    float sourceEnd, std::vector<ProjectBuilder::Key>& keys)
 {
     if (!sourceKeysOf(track.keys, holdUntil, keys)) return false;
+    // The Timeline's keys lie within the show, any other's within its object.
+    const bool timeline = object.section == SectionKind::Timeline;
+    const float start = timeline ? 0.0f : object.startTime, end = timeline ? holdUntil : sourceEnd;
     for (size_t k = 0; k < keys.size(); ++k)
-        if ((k > 0 && !(keys[k].time > keys[k - 1].time)) ||
-            !(keys[k].time >= object.startTime && keys[k].time <= sourceEnd))
+        if ((k > 0 && !(keys[k].time > keys[k - 1].time)) || !(keys[k].time >= start && keys[k].time <= end))
             return false;
     return true;
 }

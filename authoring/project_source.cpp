@@ -268,6 +268,8 @@ private:
             if (i + 1 >= tokens.size())
                 return fail(tokens[i], "'" + word + "' needs " + (word == "in" ? "a scene, @label" : "a time"));
             if (word == "in") {
+                if (fromGiven || notes.toGiven)
+                    return fail(tokens[i], "an object 'in' a scene takes its times from the scene, not from 'from' or 'to'");
                 if (!parseScenes(tokens[i], tokens[i + 1], notes)) return false;
                 continue;
             }
@@ -282,8 +284,6 @@ private:
                 notes.through = word == "through";
             }
         }
-        if (!notes.scenes.empty() && (fromGiven || notes.toGiven))
-            return fail(tokens[0], "an object 'in' a scene takes its times from the scene, not from 'from' or 'to'");
         object_->startTime = notes.from;
         object_->endTime = notes.to;  // placed once the show's length is known
         return true;
@@ -477,8 +477,9 @@ private:
                                            ? "two keys at one time: the second would never show ('exact' keeps both)"
                                            : "keys must come in ascending time");
             const ObjectNotes& object = objectNotes_.back();
-            // An object in scenes has its times once every line is read.
-            if (object.scenes.empty() && !(at >= object.from && at <= object.to))
+            // An object in scenes has its times once every line is read; the
+            // Timeline animates while the show runs, whatever its own times.
+            if (object.scenes.empty() && object_->section != SectionKind::Timeline && !(at >= object.from && at <= object.to))
                 return fail(tokens[1], "the key at " + floatText(at) + " s lies outside its object's time, " +
                                            floatText(object.from) + " to " + floatText(object.to) + " s");
         }
@@ -510,6 +511,17 @@ private:
                 objects()[o].endTime = justBefore(notes.to);
         }
         if (!placeInScenes()) return false;
+        // Older sources key the Timeline past the show's end (where the last
+        // key used to be needed): never reached, so only a warning.
+        for (const TrackNotes& notes : trackNotes_) {
+            if (objects()[notes.object].section != SectionKind::Timeline || notes.exact) continue;
+            const ProjectBuilder::Track& track = trackOf(notes);
+            for (size_t k = 0; k < track.keys.size(); ++k)
+                if (track.keys[k].time > length_)
+                    warnings_.push_back(placed(notes.keys[k], "the key at " + floatText(track.keys[k].time) +
+                                                                   " s lies past the show's end at " + floatText(length_) +
+                                                                   " s: it is never reached"));
+        }
         for (const TrackNotes& notes : trackNotes_) {
             ProjectBuilder::Track& track = trackOf(notes);
             if (notes.exact || notes.build || track.keys.empty() || !(track.flags & TRACK_ANIMATED)) continue;
@@ -639,7 +651,8 @@ private:
             ProjectBuilder::Object& object = objects()[o];
             object.startTime = visits.front().start;
             object.endTime = visits.front().end;
-            if (options_.checkKeyTimes && !keysWithin(o, visits.front().start, visits.back().end)) return false;
+            if (options_.checkKeyTimes && !keysWithin(o, visits.front().start, visits.back().end, "its scenes' time"))
+                return false;
             visits_[o] = visits;
         }
         return true;
@@ -653,16 +666,15 @@ private:
         return text;
     }
 
-    bool keysWithin(size_t object, float start, float end)
+    bool keysWithin(size_t object, float start, float end, const char* what)
     {
         for (const TrackNotes& notes : trackNotes_) {
             if (notes.object != object || notes.exact) continue;
             const ProjectBuilder::Track& track = trackOf(notes);
             for (size_t k = 0; k < track.keys.size(); ++k)
                 if (!(track.keys[k].time >= start && track.keys[k].time <= end))
-                    return failAt(notes.keys[k], "the key at " + floatText(track.keys[k].time) +
-                                                     " s lies outside its scenes' time, " + floatText(start) + " to " +
-                                                     floatText(end) + " s");
+                    return failAt(notes.keys[k], "the key at " + floatText(track.keys[k].time) + " s lies outside " +
+                                                     what + ", " + floatText(start) + " to " + floatText(end) + " s");
         }
         return true;
     }
@@ -695,7 +707,6 @@ private:
                 copy.label.clear();
                 copy.startTime = visits[v].start;
                 copy.endTime = visits[v].end;
-                if (original >= 0) shareGeometry(copy, original);
                 project_.add(copy.section) = copy;
                 made.push_back({objects().size() - 1, visits[v]});
                 if (original >= 0) meshCopies.push_back({original, visits[v], sectionIndex(objects().size() - 1)});
@@ -721,6 +732,13 @@ private:
                 }
             }
         }
+        for (const auto& [object, span] : made)
+            if (objects()[object].section == SectionKind::Mesh) {
+                const auto original = std::find_if(meshCopies.begin(), meshCopies.end(), [&, s = span](const Copy& c) {
+                    return c.index == sectionIndex(object) && c.span.start == s.start;
+                });
+                shareGeometry(objects()[object], original->mesh);
+            }
     }
 
     static void shareGeometry(ProjectBuilder::Object& copy, int original)
