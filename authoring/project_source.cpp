@@ -646,13 +646,14 @@ private:
                 else visits.push_back(span);
             }
             if (visits.empty()) return failAt(notes.scenesAt, "the timeline never shows " + sceneList(notes.scenes));
+            // A key may stand at the cut that ends the last visit, as at `to`.
+            if (options_.checkKeyTimes && !keysWithin(o, visits.front().start, visits.back().end, "its scenes' time"))
+                return false;
             for (Span& visit : visits)
                 if (visit.end < length_) visit.end = justBefore(visit.end);
             ProjectBuilder::Object& object = objects()[o];
             object.startTime = visits.front().start;
             object.endTime = visits.front().end;
-            if (options_.checkKeyTimes && !keysWithin(o, visits.front().start, visits.back().end, "its scenes' time"))
-                return false;
             visits_[o] = visits;
         }
         return true;

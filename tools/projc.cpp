@@ -1,5 +1,7 @@
 // projc: compiles a project source (text) into project data (binary), and
 // back; upgrades a source to values by name; prints the track reference.
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include "authoring/decompiler.h"
 #include "authoring/project_source.h"
 #include "authoring/source_upgrade.h"
+#include "authoring/starter.h"
 
 namespace {
 
@@ -17,7 +20,9 @@ const char* const usage =
     "usage: projc SOURCE -o OUTPUT              compile a project source into project data\n"
     "       projc --decompile DATA -o SOURCE    write project data as a source, values by name\n"
     "       projc --upgrade SOURCE -o SOURCE    rewrite values in order as values by name\n"
-    "       projc --doc                         print the track tables of docs/authoring.md\n";
+    "       projc --doc                         print the track tables of docs/authoring.md\n"
+    "       projc --new NAME                    write NAME.proj and NAME.tune: a 30-second starter show\n"
+    "       projc --help                        this text\n";
 
 bool readFile(const std::string& path, std::string& content)
 {
@@ -40,6 +45,50 @@ bool writeFile(const std::string& path, const void* data, size_t size)
     return false;
 }
 
+// A new file only: a starter never replaces what an author has.
+bool writeNewFile(const std::string& path, const std::string& text)
+{
+    FILE* file = std::fopen(path.c_str(), "wx");
+    if (!file) {
+        std::fprintf(stderr, "projc: cannot write %s: %s\n", path.c_str(),
+                     errno == EEXIST ? "it exists already" : std::strerror(errno));
+        return false;
+    }
+    const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !ok) {
+        std::fprintf(stderr, "projc: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+int writeStarter(const std::string& path)
+{
+    const std::string name = path.substr(path.rfind('/') + 1);
+    bool plain = !name.empty();
+    for (const char c : name) plain &= std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_';
+    if (!plain) {
+        std::fprintf(stderr, "projc: a show's name is letters, digits, '-' and '_', not '%s'\n", name.c_str());
+        return 2;
+    }
+    const std::string project = path + ".proj", tune = path + ".tune";
+    for (const std::string& file : {project, tune})
+        if (std::FILE* exists = std::fopen(file.c_str(), "r")) {
+            std::fclose(exists);
+            std::fprintf(stderr, "projc: %s exists already; nothing is written\n", file.c_str());
+            return 1;
+        }
+    if (!writeNewFile(tune, starterTune(name))) return 1;
+    if (!writeNewFile(project, starterProject(name))) {
+        std::remove(tune.c_str());
+        return 1;
+    }
+    std::printf("wrote %s and %s; try: build/show --watch --project %s\n", project.c_str(), tune.c_str(),
+                project.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -49,6 +98,9 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(usage, stdout);
             return 0;
+        } else if (std::strcmp(argv[i], "--new") == 0 && i + 1 < argc && mode.empty()) {
+            mode = argv[i];
+            input = argv[++i];
         } else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
             output = argv[++i];
         } else if ((!std::strcmp(argv[i], "--decompile") || !std::strcmp(argv[i], "--upgrade") ||
@@ -61,6 +113,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (mode == "--new") return writeStarter(input);
     if (mode == "--doc") {
         std::fputs(trackTablesMarkdown().c_str(), stdout);
         return 0;

@@ -9,10 +9,23 @@
 
 #include "authoring/tune_source.h"
 
+namespace {
+
+const char* const usage =
+    "usage: xmtune SOURCE -o FILE    compile a tune source (docs/music.md) into an XM module\n"
+    "       xmtune --help            this text\n"
+    "Errors are FILE:LINE: reason, with exit code 1; nothing is written then.\n";
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (argc != 4 || std::strcmp(argv[2], "-o") != 0) {
-        std::fprintf(stderr, "usage: xmtune SOURCE -o FILE\n");
+        std::fprintf(stderr, "xmtune: expected SOURCE -o FILE\n%s", usage);
         return 2;
     }
     const std::string sourcePath = argv[1], outputPath = argv[3];

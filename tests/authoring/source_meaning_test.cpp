@@ -4,10 +4,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "authoring/project_source.h"
+#include "authoring/starter.h"
+#include "authoring/tune_source.h"
 #include "authoring/xm_builder.h"
 #include "music/mixer.h"
 #include "scene/scene.h"
@@ -203,6 +208,33 @@ TEST(SourceMeaning, LinesTheEngineNeverReadsAreRefusedOrWarnedOf)
         const std::string said = c.ok ? (c.warnings.empty() ? "" : c.warnings[0]) : c.error;
         EXPECT_EQ(said.rfind(test.message, 0), 0u) << test.text << "\n  gave: " << said;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Starter, CompilesWithItsTuneAndExplainsEveryLine)
+{
+    const std::string dir = testing::TempDir() + "/starter";
+    std::filesystem::create_directories(dir);
+    const std::string project = starterProject("first"), tune = starterTune("first");
+    for (const auto& [text, file] : {std::pair{project, "/first.proj"}, std::pair{tune, "/first.tune"}}) {
+        std::ofstream(dir + file) << text;
+        std::istringstream lines(text);
+        int number = 0;
+        for (std::string line; std::getline(lines, line);) {
+            ++number;
+            if (line.find_first_not_of(' ') != std::string::npos)
+                EXPECT_NE(line.find('#'), std::string::npos) << file << ":" << number << ": " << line;
+        }
+    }
+    const Compiled c = compile(project, dir + "/first.proj");
+    ASSERT_TRUE(c.ok) << c.error;
+    EXPECT_TRUE(c.warnings.empty()) << c.warnings[0];
+    std::vector<uint8_t> module;
+    std::string error;
+    EXPECT_TRUE(compileTuneSource(tune, "first.tune", module, error)) << error;
 }
 
 }  // namespace
