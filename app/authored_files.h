@@ -18,7 +18,7 @@ struct AuthoredProject {
     bool fromSource = false;
     std::vector<std::string> sceneLabels;  // by scene index, from a source; empty: none known
     std::vector<std::string> textureLabels, meshLabels;  // likewise
-    // The start of bar 1, 2, ... up to the show's end; empty when unknown.
+    // The start of bar 1, 2, ... before the show's end; empty when unknown.
     std::vector<float> barTimes;
     int32_t beatsPerBar = 4;
 };

@@ -151,8 +151,10 @@ private:
             else if (from < transport_.loopFrom || from >= transport_.loopTo) from = transport_.loopFrom;
         }
         transport_.seek(from, marks_);
-        if (highestChannel_ > marks_.channelCount && module_)
+        if (highestChannel_ > marks_.channelCount && module_) {
             say("the music has " + std::to_string(marks_.channelCount) + " channels");
+            if (commandLine_.soloChannel > marks_.channelCount) transport_.muted = ChannelMask();  // not silence
+        }
         syncClock();
     }
 
@@ -224,6 +226,9 @@ private:
             else drawEmptyView();
             presentPreviewView();
         } else {
+            // Without a scene the show presents the back buffer as it is;
+            // the status bar would pile up on it.
+            if (!sceneForFrame(*show_.registry, *show_.timeline)) drawEmptyView();
             renderFrame(*show_.registry, *show_.timeline);
         }
     }
@@ -337,7 +342,7 @@ private:
         marks_.showLength = show_.timeline->showLength();
         marks_.bars.clear();
         for (float start : project.barTimes)
-            if (start <= marks_.showLength) marks_.bars.push_back(start);
+            if (start < marks_.showLength) marks_.bars.push_back(start);
         marks_.beatsPerBar = project.beatsPerBar;
         marks_.cuts = sceneCutTimes(*show_.timeline, marks_.fps);
         findView(project);

@@ -60,7 +60,7 @@ SourceBars sourceBars(const std::string& text, const ProjectBuilder& compiled)
     for (long bar = 1;; ++bar) {
         float seconds = 0.0f;
         std::string error;
-        if (!parseShowTime(std::to_string(bar) + ":1", tempo, seconds, error) || seconds > end) break;
+        if (!parseShowTime(std::to_string(bar) + ":1", tempo, seconds, error) || seconds >= end) break;
         bars.starts.push_back(seconds);
     }
     return bars;

@@ -8,7 +8,7 @@
 #include "authoring/project_builder.h"
 
 struct SourceBars {
-    std::vector<float> starts;  // bar 1, 2, ... up to the show's end; empty: the source names no tempo
+    std::vector<float> starts;  // bar 1, 2, ... that start before the show's end; empty: no tempo named
     int32_t beatsPerBar = 4;
 };
 
