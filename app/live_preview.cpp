@@ -150,6 +150,8 @@ private:
             if (!transport_.looping) say("the loop starts after the show's end at " + showTimeText(marks_.showLength));
             else if (from < transport_.loopFrom || from >= transport_.loopTo) from = transport_.loopFrom;
         }
+        if (from > marks_.showLength && show_.registry)
+            say("--from is after the show's end at " + showTimeText(marks_.showLength) + ": playing from there");
         transport_.seek(from, marks_);
         if (highestChannel_ > marks_.channelCount && module_) {
             say("the music has " + std::to_string(marks_.channelCount) + " channels");
