@@ -151,7 +151,9 @@ bool PreviewTransport::advance(float seconds, const ShowMarks& marks)
 {
     if (paused) return false;
     const float next = time + seconds;
-    if (looping && time < loopTo && next >= loopTo) {
+    // A loop given past the show's end (or a show made shorter) ends with the show.
+    const float loopEnd = std::min(loopTo, marks.showLength);
+    if (looping && time < loopEnd && next >= loopEnd) {
         time = loopFrom;
         return true;
     }

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "core/timeline.h"
 #include "platform/glimp.h"
-
-class Timeline;
 
 // Channels 0 to 127 left out of the mix, as the player takes them.
 struct ChannelMask {
@@ -25,7 +24,7 @@ struct ChannelMask {
 
 // What the show's data tells the clock.
 struct ShowMarks {
-    float showLength = 122.0f;
+    float showLength = ShowEndTime;
     std::vector<float> bars;  // the start of each bar, ascending; empty: not known
     int32_t beatsPerBar = 4;
     std::vector<float> cuts;  // each time the scene changes, ascending, after 0

@@ -146,6 +146,14 @@ TEST(PreviewTransport, PlayGoesRoundAtTheLoopsEndAndTheShowsEnd)
     }
 
     PreviewTransport transport;
+    transport.looping = true;
+    transport.loopFrom = 25.0f;
+    transport.loopTo = 40.0f;  // past the show's end
+    transport.time = 29.99f;
+    EXPECT_TRUE(transport.advance(0.02f, marks));
+    EXPECT_EQ(transport.time, 25.0f);
+
+    transport = PreviewTransport();
     transport.time = 12.0f;
     transport.press(KeyPress::L, marks);
     EXPECT_EQ(transport.stateText(marks), "loop 0:10.0-0:20.0");
