@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,8 @@
 #include "core/input_file.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
+#include "authoring/bar_times.h"
+#include "authoring/float_text.h"
 #include "authoring/project_source.h"
 #include "authoring/tune_source.h"
 
@@ -56,8 +59,16 @@ bool compileProjectSource(const std::string& text, const std::string& fileName, 
     project.bytes = std::move(bytes);
     project.fromSource = true;
     project.sceneLabels.clear();
-    for (const ProjectBuilder::Object& object : builder.objects())
+    project.textureLabels.clear();
+    project.meshLabels.clear();
+    for (const ProjectBuilder::Object& object : builder.objects()) {
         if (object.section == SectionKind::Scene) project.sceneLabels.push_back(object.label);
+        if (object.section == SectionKind::Texture) project.textureLabels.push_back(object.label);
+        if (object.section == SectionKind::Mesh) project.meshLabels.push_back(object.label);
+    }
+    SourceBars bars = sourceBars(text, builder);
+    project.barTimes = std::move(bars.starts);
+    project.beatsPerBar = bars.beatsPerBar;
     return true;
 }
 
@@ -70,9 +81,8 @@ bool readProjectFile(const std::string& path, AuthoredProject& project, std::str
         if (compileProjectSource(text, path, project, error)) return true;
         if (!readsAsProjectData(bytes)) return false;
     }
+    project = AuthoredProject();
     project.bytes = std::move(bytes);
-    project.fromSource = false;
-    project.sceneLabels.clear();
     return true;
 }
 
@@ -111,6 +121,20 @@ std::vector<std::string> labelLines(const std::string& text)
         start = end + 1;
     }
     return labels;
+}
+
+void readBarLines(const std::string& text, std::vector<float>& starts, int32_t& beatsPerBar)
+{
+    starts.clear();
+    for (const std::string& line : labelLines(text)) {
+        const std::string prefix = "beatsPerBar ";
+        if (line.rfind(prefix, 0) == 0) {
+            beatsPerBar = std::max(1, std::atoi(line.c_str() + prefix.size()));
+            continue;
+        }
+        float seconds = 0.0f;
+        if (parseFloatText(line, seconds) && (starts.empty() || seconds > starts.back())) starts.push_back(seconds);
+    }
 }
 
 std::string sceneLabel(const std::vector<std::string>& labels, int32_t sceneIndex, int32_t sceneCount)

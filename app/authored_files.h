@@ -17,6 +17,10 @@ struct AuthoredProject {
     std::vector<uint8_t> bytes;  // the project data
     bool fromSource = false;
     std::vector<std::string> sceneLabels;  // by scene index, from a source; empty: none known
+    std::vector<std::string> textureLabels, meshLabels;  // likewise
+    // The start of bar 1, 2, ... before the show's end; empty when unknown.
+    std::vector<float> barTimes;
+    int32_t beatsPerBar = 4;
 };
 
 // False with a one-line message: "cannot read project file ..." or, for a
@@ -37,6 +41,9 @@ bool compileModuleSource(const std::string& text, const std::string& fileName, s
 
 // Labels one a line, as the build lists the built-in show's.
 std::vector<std::string> labelLines(const std::string& text);
+// Bars as the build lists the built-in show's: "beatsPerBar N", then the
+// start of each bar a line, in seconds.
+void readBarLines(const std::string& text, std::vector<float>& starts, int32_t& beatsPerBar);
 
 // The scene's label from the source, or "scene N"; "no scene" for an index
 // that names none.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/frame_capture.h"
+#include "app/preview_transport.h"
 #include "app/settings.h"
 #include "app/show_session.h"
 #include "mesh/mesh_obj.h"
@@ -131,10 +132,20 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain(music.origin + ": " + moduleLoadError());
         return 1;
     }
+    int32_t highest = 0;
+    const ChannelMask muted = mutedChannelsOf(commandLine, highest);
+    if (highest > module->channelCount) {
+        complain(music.origin + " has " + std::to_string(module->channelCount) + " channels: there is no channel " +
+                 std::to_string(highest));
+        freeModule(module);
+        return 1;
+    }
+    muteChannels(muted);
     const int64_t frames = std::llround(commandLine.wavSeconds * MIX_RATE);
     std::string error;
     const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error);
     freeModule(module);
+    muteChannels(ChannelMask());
     if (!written) {
         complain(error);
         return 1;

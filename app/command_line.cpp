@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 namespace {
 
@@ -43,6 +44,24 @@ bool parseRate(const char* text, double& out)
     return true;
 }
 
+// Channels are counted from 1, as trackers show them; a module has at most 128.
+constexpr int MAX_CHANNEL = 128;
+
+bool parseChannelList(const char* text, std::vector<int>& channels)
+{
+    if (!text || !*text) return false;
+    channels.clear();
+    std::string rest = text;
+    for (size_t start = 0; start <= rest.size();) {
+        const size_t comma = std::min(rest.find(',', start), rest.size());
+        int channel = 0;
+        if (!parseInt(rest.substr(start, comma - start).c_str(), 1, MAX_CHANNEL, channel)) return false;
+        channels.push_back(channel);
+        start = comma + 1;
+    }
+    return true;
+}
+
 bool parseResolution(const char* text, int& width, int& height)
 {
     if (!text) return false;
@@ -66,8 +85,21 @@ const char* usageText()
            "                     compiled project data, or a project source compiled here\n"
            "  --from S           start the show (and its music) at S seconds\n"
            "  --watch            with --project and/or --module: a titled window that\n"
-           "                     reloads them when they change; Space pauses, Left and\n"
-           "                     Right seek 5 seconds, Home restarts\n"
+           "                     reloads them when they change, shows what fails to\n"
+           "                     compile over the last good picture, and plays the\n"
+           "                     show round from its end to its start. Keys:\n"
+           "                       Space pause   Left/Right 5 seconds   Home start\n"
+           "                       , . a frame back/on (pauses)   PageUp/PageDown a bar\n"
+           "                       [ ] the previous/next scene    L loop this scene\n"
+           "                       1-9 play that music channel alone, 0 all of them\n"
+           "                       Tab the status bar   Escape end\n"
+           "    --fps N          the frame the , and . keys step (default 60)\n"
+           "    --loop FROM TO   play the seconds FROM to TO over and over\n"
+           "    --texture LABEL  with a project source: show that texture alone, at\n"
+           "                     1:1 and tiled\n"
+           "    --mesh LABEL     with a project source: show that mesh alone, turning\n"
+           "  --solo N           with --watch or --wav: hear music channel N alone\n"
+           "  --mute N,M,...     with --watch or --wav: leave those channels out\n"
            "  --render DIR       headless: write the frames as DIR/frame_00000.png, ...\n"
            "                     and the music of the same span as DIR/music.wav\n"
            "    --fps N          frames per second of the capture (default 60; 0.5 is\n"
@@ -94,6 +126,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
     bool renderGiven = false, secondsGiven = false, everyGiven = false;
+    bool channelsGiven = false, viewGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -183,10 +216,62 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             }
             (option == "--from" ? fromGiven : toGiven) = true;
             ++i;
+        } else if (option == "--solo" || option == "--mute") {
+            if (!needValue(option == "--solo" ? "a channel number" : "channel numbers such as 2,3")) return false;
+            std::vector<int> channels;
+            if (!parseChannelList(value, channels) || (option == "--solo" && channels.size() != 1)) {
+                error = std::string("bad channel '") + value + "' for " + option + " (expected " +
+                        (option == "--solo" ? "a number" : "numbers, comma separated,") + " from 1 to 128)";
+                return false;
+            }
+            if (channelsGiven) {
+                error = "--solo and --mute go one at a time";
+                return false;
+            }
+            channelsGiven = true;
+            if (option == "--solo") result.soloChannel = channels[0];
+            else result.mutedChannels = channels;
+            ++i;
+        } else if (option == "--loop") {
+            const char* to = i + 2 < argc ? argv[i + 2] : nullptr;
+            if (!value || !to) {
+                error = "--loop needs two times in seconds, FROM and TO";
+                return false;
+            }
+            if (!parseSeconds(value, MAX_CAPTURE_SECONDS, result.loopFrom) ||
+                !parseSeconds(to, MAX_CAPTURE_SECONDS, result.loopTo) || result.loopTo <= result.loopFrom) {
+                error = std::string("bad span '") + value + " " + to + "' for --loop (expected seconds FROM and a later TO)";
+                return false;
+            }
+            result.loop = true;
+            i += 2;
+        } else if (option == "--texture" || option == "--mesh") {
+            if (!needValue("a label of the project source")) return false;
+            if (viewGiven) {
+                error = "--texture and --mesh go one at a time";
+                return false;
+            }
+            viewGiven = true;
+            (option == "--texture" ? result.viewTexture : result.viewMesh) = value;
+            ++i;
         } else {
             error = "unknown option '" + option + "'";
             return false;
         }
+    }
+
+    if ((result.loop || viewGiven) && !result.watch) {
+        error = std::string(result.loop ? "--loop" : viewGiven && !result.viewTexture.empty() ? "--texture" : "--mesh") +
+                " goes with --watch only";
+        return false;
+    }
+    if (viewGiven && result.projectFile.empty()) {
+        error = std::string(result.viewTexture.empty() ? "--mesh" : "--texture") + " needs --project with a source";
+        return false;
+    }
+    if (channelsGiven && !result.watch && result.wavFile.empty()) {
+        error = "--solo and --mute go with --watch or --wav";
+        return false;
     }
 
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
@@ -204,7 +289,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
             !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty() ||
             previewGiven) {
-            error = "--wav goes with --module and --seconds only";
+            error = "--wav goes with --module, --seconds, --solo and --mute only";
             return false;
         }
         result.mode = RunMode::Wav;
@@ -244,11 +329,12 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             error = "--dump-meshes goes with --project only";
             return false;
         }
-        if (fpsGiven || toGiven) {
-            error = "--fps and --to go with --render, --video and --sheet only";
+        if (toGiven || (fpsGiven && !result.watch)) {
+            error = "--fps and --to go with --render, --video and --sheet only (and --fps with --watch)";
             return false;
         }
-        if (result.fromSeconds >= 122.0) {
+        // A preview learns the show's length from its data, and plays round.
+        if (result.fromSeconds >= 122.0 && !result.watch) {
             error = "--from must be before the end of the show (122 seconds)";
             return false;
         }

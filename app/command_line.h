@@ -3,6 +3,7 @@
 // author and test shows.
 #pragma once
 #include <string>
+#include <vector>
 
 enum class RunMode {
     Show,    // the show in a window (or full screen)
@@ -33,6 +34,15 @@ struct CommandLine {
     std::string sheetFile;
     double everySeconds = 2.0;  // between the thumbnails of a sheet
     std::string videoFile;
+    // The preview (--watch) and --wav: channels from 1 left out of the mix;
+    // --solo N leaves out all but N.
+    std::vector<int> mutedChannels;
+    int soloChannel = 0;  // 0: none
+    // The preview: a span played over and over, and one texture or mesh of
+    // the source shown by itself instead of the show.
+    bool loop = false;
+    double loopFrom = 0.0, loopTo = 0.0;
+    std::string viewTexture, viewMesh;  // labels
 };
 
 // Fills `result`; false with a one-line reason in `error` for an unknown

@@ -35,6 +35,9 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         source.origin = "built-in project data";
         if (embedded.sceneLabels)
             source.sceneLabels = labelLines(std::string(embedded.sceneLabels, embedded.sceneLabels + embedded.sceneLabelsSize));
+        if (embedded.barTimes)
+            readBarLines(std::string(embedded.barTimes, embedded.barTimes + embedded.barTimesSize), source.barTimes,
+                         source.beatsPerBar);
         return true;
     }
     AuthoredProject project;
@@ -45,6 +48,8 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
     }
     source.fileBytes = std::move(project.bytes);
     source.sceneLabels = std::move(project.sceneLabels);
+    source.barTimes = std::move(project.barTimes);
+    source.beatsPerBar = project.beatsPerBar;
     source.data = source.fileBytes.data();
     source.size = source.fileBytes.size();
     source.origin = "project file " + commandLine.projectFile;
@@ -82,23 +87,21 @@ XmModule* loadMusic(const CommandLine& commandLine, const ModuleSource& source)
     return module;
 }
 
-bool Show::load(const ProjectSource& source, bool buildAll)
+bool Show::load(const ProjectSource& source, bool buildAll, std::string* error)
 {
     registry = new ObjectRegistry();
     timeline = new Timeline();
-    ProjectStream stream(source.data, source.size);
-    const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
-    if (total < 0) {
-        complain(source.origin + ": " + stream.error());
+    auto fail = [&](const std::string& reason) {
+        complain(source.origin + ": " + reason);
+        if (error) *error = source.origin + ": " + reason;
         destroy();  // what was read before the fault
         return false;
-    }
+    };
+    ProjectStream stream(source.data, source.size);
+    const int32_t total = loadProject(stream, *registry, *timeline, createObjectOfKind);
+    if (total < 0) return fail(stream.error());
     std::string limitError;
-    if (!checkShowLimits(*registry, ShowLimits(), limitError)) {
-        complain(source.origin + ": " + limitError);
-        destroy();
-        return false;
-    }
+    if (!checkShowLimits(*registry, ShowLimits(), limitError)) return fail(limitError);
     if (buildAll) precalculate(*registry, total, drawProgress);
     return true;
 }

@@ -27,6 +27,8 @@ struct ProjectSource {
     size_t size = 0;
     std::string origin;  // for messages: "built-in project data" or the file
     std::vector<std::string> sceneLabels;  // known for a source only
+    std::vector<float> barTimes;  // the start of each bar; empty when unknown
+    int32_t beatsPerBar = 4;
 };
 bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded, ProjectSource& source);
 
@@ -47,8 +49,9 @@ struct Show {
     Timeline* timeline = nullptr;
 
     // Reads the project; with `buildAll` also builds every object with the
-    // progress bar, otherwise the caller builds what it needs.
-    bool load(const ProjectSource& source, bool buildAll = true);
+    // progress bar, otherwise the caller builds what it needs. A failure is
+    // printed, and given in `error` too where one is passed.
+    bool load(const ProjectSource& source, bool buildAll = true, std::string* error = nullptr);
     // The Timeline first, then the objects: last section first, last object first.
     void destroy();
 };

@@ -10,6 +10,8 @@ struct EmbeddedData {
     size_t moduleSize;
     const uint8_t* sceneLabels = nullptr;  // the project's scene labels, one a line
     size_t sceneLabelsSize = 0;
+    const uint8_t* barTimes = nullptr;  // "beatsPerBar N", then the start of each bar a line
+    size_t barTimesSize = 0;
 };
 
 // The program: parses the command line and runs the chosen mode. Returns

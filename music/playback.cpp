@@ -94,6 +94,24 @@ void mixThread(void*)
     player.exited = 1;
 }
 
+// The voices of the channels that are not muted. A muted channel's voices
+// are mixed into a scratch run that is dropped, so that they move on as if
+// heard; with none muted this is the plain mix.
+void mixAudibleVoices(Player& player, float* out, int32_t frames)
+{
+    const uint64_t muted[2] = {player.mutedChannels[0].load(std::memory_order_relaxed),
+                               player.mutedChannels[1].load(std::memory_order_relaxed)};
+    const int32_t voiceCount = 2 * player.twinOffset;
+    if ((muted[0] | muted[1]) == 0) return mixVoices(player.voices, voiceCount, out, frames);
+    float dropped[CHUNK_FRAMES * 2];
+    std::memset(dropped, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
+    for (int32_t v = 0; v < voiceCount; ++v) {
+        const int32_t channel = v % player.twinOffset;
+        const bool silent = (muted[channel / 64] >> (channel % 64) & 1) != 0;
+        mixVoices(&player.voices[v], 1, silent ? dropped : out, frames);
+    }
+}
+
 }  // namespace
 
 void setTempo(XmModule* module, int32_t bpm)
@@ -122,7 +140,7 @@ void mixChunk()
             left = module->framesPerTick;
         }
         const int32_t n = left < CHUNK_FRAMES - done ? left : CHUNK_FRAMES - done;
-        mixVoices(player.voices, 2 * player.twinOffset, region + 2 * done, n);
+        mixAudibleVoices(player, region + 2 * done, n);
         // Per run, so short runs lose their fractions.
         module->elapsedMs += truncToInt32(static_cast<float>(n) * RATE_RECIPROCAL * 1000.0f);
         left -= n;

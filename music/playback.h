@@ -37,6 +37,10 @@ struct Player {
     std::atomic<uint8_t> exited{1};
     bool threadStarted = false;
     bool deviceOpen = false;
+    // Channels left out of the mix, bit c of word c / 64 for channel c (0 to
+    // 127), so that an author can hear a few alone. Set by the main thread,
+    // read per run of the mix; kept across playbacks; none by default.
+    std::atomic<uint64_t> mutedChannels[2] = {};
 };
 extern Player thePlayer;
 

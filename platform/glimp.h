@@ -32,8 +32,16 @@ bool GLimp_DispatchMessage();
 bool GLimp_EscapeState();
 
 // The keys that steer a preview, pressed since the last query, oldest first
-// (a few are kept; the show itself never asks).
-enum class KeyPress { None, Space, Left, Right, Home };
+// (a few are kept; the show itself never asks). The frame steps repeat while
+// held; the digits are those of the main row or the keypad, in order.
+enum class KeyPress {
+    None, Space, Left, Right, Home,
+    Comma, Period,              // a frame back, a frame on
+    PageUp, PageDown,           // the previous, the next bar
+    LeftBracket, RightBracket,  // the previous, the next scene
+    L, Tab,                     // loop the scene, the status bar
+    Digit0, Digit1, Digit2, Digit3, Digit4, Digit5, Digit6, Digit7, Digit8, Digit9,
+};
 KeyPress GLimp_TakeKeyPress();
 // The window's close button or a quit request was seen since the last query.
 bool GLimp_CloseRequested();

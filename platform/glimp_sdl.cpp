@@ -23,16 +23,34 @@ constexpr int KEY_QUEUE_SIZE = 16;
 KeyPress keyQueue[KEY_QUEUE_SIZE];
 int keyQueueStart = 0, keyQueueCount = 0;
 
-void queueKey(SDL_Keycode code)
+KeyPress keyFor(SDL_Keycode code)
 {
-    KeyPress key = KeyPress::None;
+    if (code >= SDLK_0 && code <= SDLK_9) return static_cast<KeyPress>(static_cast<int>(KeyPress::Digit0) + (code - SDLK_0));
+    if (code >= SDLK_KP_1 && code <= SDLK_KP_9)
+        return static_cast<KeyPress>(static_cast<int>(KeyPress::Digit1) + (code - SDLK_KP_1));
     switch (code) {
-    case SDLK_SPACE: key = KeyPress::Space; break;
-    case SDLK_LEFT: key = KeyPress::Left; break;
-    case SDLK_RIGHT: key = KeyPress::Right; break;
-    case SDLK_HOME: key = KeyPress::Home; break;
-    default: return;
+    case SDLK_SPACE: return KeyPress::Space;
+    case SDLK_LEFT: return KeyPress::Left;
+    case SDLK_RIGHT: return KeyPress::Right;
+    case SDLK_HOME: return KeyPress::Home;
+    case SDLK_COMMA: return KeyPress::Comma;
+    case SDLK_PERIOD: return KeyPress::Period;
+    case SDLK_PAGEUP: return KeyPress::PageUp;
+    case SDLK_PAGEDOWN: return KeyPress::PageDown;
+    case SDLK_LEFTBRACKET: return KeyPress::LeftBracket;
+    case SDLK_RIGHTBRACKET: return KeyPress::RightBracket;
+    case SDLK_l: return KeyPress::L;
+    case SDLK_TAB: return KeyPress::Tab;
+    case SDLK_KP_0: return KeyPress::Digit0;
+    default: return KeyPress::None;
     }
+}
+
+void queueKey(SDL_Keycode code, bool repeated)
+{
+    const KeyPress key = keyFor(code);
+    if (key == KeyPress::None) return;
+    if (repeated && key != KeyPress::Comma && key != KeyPress::Period) return;
     if (keyQueueCount == KEY_QUEUE_SIZE) return;
     keyQueue[(keyQueueStart + keyQueueCount++) % KEY_QUEUE_SIZE] = key;
 }
@@ -154,7 +172,7 @@ bool GLimp_DispatchMessage()
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return false;
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) escapePressed = true;
-    if (event.type == SDL_KEYDOWN && !event.key.repeat) queueKey(event.key.keysym.sym);
+    if (event.type == SDL_KEYDOWN) queueKey(event.key.keysym.sym, event.key.repeat != 0);
     // Recorded for those who ask: the show itself does not end on a close or
     // quit request; only Escape and the end of the show end it.
     if (event.type == SDL_QUIT ||

@@ -1,6 +1,7 @@
 #include "render/fonts.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "core/numeric.h"
@@ -33,11 +34,14 @@ int32_t captionFontHeight(int32_t width)
     return truncToInt32(static_cast<float>(width) / 640.0f * 64.0f);
 }
 
-void BitmapFont::create()
+void BitmapFont::create() { create(captionFontHeight(tr.screenWidth)); }
+
+void BitmapFont::create(int32_t pixelHeight)
 {
     release();
     listBase = glGenLists(BITMAP_FONT_LISTS);
-    height = captionFontHeight(tr.screenWidth);
+    height = pixelHeight;
+    std::fill(std::begin(advance), std::end(advance), 0.0f);
     FontFace* face = captionFontFace();
 
     // Bitmap rows are read when the list is compiled: one byte alignment.
@@ -49,6 +53,7 @@ void BitmapFont::create()
         GlyphBitmap glyph;
         const bool rendered = Font_RenderGlyph(face, height, BITMAP_FONT_FIRST + i, &glyph);
         glNewList(listBase + i, GL_COMPILE);
+        if (rendered) advance[i] = glyph.advance;
         if (!rendered) {
             glEndList();
             continue;
@@ -77,6 +82,14 @@ void BitmapFont::release()
 {
     if (listBase != 0) glDeleteLists(listBase, BITMAP_FONT_LISTS);
     listBase = 0;
+}
+
+float BitmapFont::textWidth(const char* text) const
+{
+    float width = 0.0f;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); c && *c; ++c)
+        if (*c >= BITMAP_FONT_FIRST && *c < BITMAP_FONT_FIRST + BITMAP_FONT_LISTS) width += advance[*c - BITMAP_FONT_FIRST];
+    return width;
 }
 
 void BitmapFont::drawText(float x, float y, const char* text) const

@@ -29,6 +29,7 @@ void renderFrame(ObjectRegistry& registry, Timeline& timeline)
         renderScene(*tr.currentScene);
         glColor3f(1.0f, 1.0f, 1.0f);
     }
+    if (tr.afterFrame) tr.afterFrame();
     glFlush();
     GLimp_SwapBuffers();
 }

@@ -22,6 +22,9 @@ struct RenderState {
     ObjectRegistry* registry = nullptr;
     Timeline* timeline = nullptr;
     Scene* currentScene = nullptr;  // or null
+    // Drawn over the finished frame just before it is shown: the preview's
+    // status and errors. Null in the show and in every capture.
+    void (*afterFrame)() = nullptr;
 };
 
 extern RenderState tr;

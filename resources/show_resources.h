@@ -1,8 +1,9 @@
 // The show's own data, assembled into the executable: the project data, the
-// music module and the scenes' labels (one a line).
+// music module, the scenes' labels (one a line) and the bars' starts.
 #pragma once
 #include "resources/font_resources.h"
 
 ResourceBlock projectDataResource();
 ResourceBlock moduleResource();
 ResourceBlock sceneLabelsResource();
+ResourceBlock barTimesResource();

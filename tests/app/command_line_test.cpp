@@ -125,6 +125,10 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--from", "30"}, RunMode::Show},
         {{"--watch", "--project", "a.proj", "--from", "12.5"}, RunMode::Show},
         {{"--watch", "--module", "m.xm"}, RunMode::Show},
+        {{"--watch", "--project", "a.proj", "--loop", "4", "8.5", "--fps", "24", "--solo", "2"}, RunMode::Show},
+        {{"--watch", "--project", "a.proj", "--texture", "lava", "--mute", "1,3"}, RunMode::Show},
+        {{"--wav", "m.wav", "--mute", "1,3,128"}, RunMode::Wav},
+        {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
@@ -139,6 +143,14 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
     EXPECT_TRUE(watch.line.watch);
     EXPECT_TRUE(watch.line.skipDialog);  // no dialog for an author
     EXPECT_EQ(watch.line.fromSeconds, 12.5);
+    const Parsed steered = parse(cases[6].arguments);
+    EXPECT_TRUE(steered.line.loop);
+    EXPECT_EQ(steered.line.loopFrom, 4.0);
+    EXPECT_EQ(steered.line.loopTo, 8.5);
+    EXPECT_EQ(steered.line.fps, 24.0);
+    EXPECT_EQ(steered.line.soloChannel, 2);
+    EXPECT_EQ(parse(cases[7].arguments).line.viewTexture, "lava");
+    EXPECT_EQ(parse(cases[8].arguments).line.mutedChannels, (std::vector<int>{1, 3, 128}));
 }
 
 TEST(CommandLine, AuthoringModesRefuseWhatDoesNotFit)
@@ -156,6 +168,18 @@ TEST(CommandLine, AuthoringModesRefuseWhatDoesNotFit)
         {"--to", "30"},
         {"--wav", "m.wav", "--watch"},
         {"--dump-textures", "t", "--sheet", "s.png"},
+        {"--loop", "4", "8"},                           // a loop, a view, a solo: a preview's or a WAV's
+        {"--watch", "--project", "a.proj", "--loop", "8", "4"},
+        {"--watch", "--project", "a.proj", "--loop", "4"},
+        {"--watch", "--module", "m.xm", "--texture", "lava"},  // labels come from a project source
+        {"--watch", "--project", "a.proj", "--texture", "lava", "--mesh", "ball"},
+        {"--solo", "2"},
+        {"--render", "out", "--mute", "2"},
+        {"--wav", "m.wav", "--solo", "0"},
+        {"--wav", "m.wav", "--solo", "1,2"},
+        {"--wav", "m.wav", "--mute", "1,,2"},
+        {"--wav", "m.wav", "--mute", "129"},
+        {"--wav", "m.wav", "--solo", "1", "--mute", "2"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);

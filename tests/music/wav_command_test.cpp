@@ -202,6 +202,46 @@ TEST(WavCommand, PanningSetsTheBalance)
     EXPECT_NEAR(leftG / rightG, 1.0, 0.05);  // centred: both alike
 }
 
+// --solo and --mute: what is left out is gone, and what is heard is mixed
+// as without them.
+TEST(WavCommand, SoloAndMuteLeaveChannelsOut)
+{
+    // Three notes at once, one a channel; a fourth channel plays nothing.
+    XmBuilder xm = tinyModule(4, 64, {sineSample(32, 1, 6000.0)});
+    xm.patterns[0].at(0, 0) = cell("C-4", 1);
+    xm.patterns[0].at(0, 1) = cell("E-4", 1);
+    xm.patterns[0].at(0, 2) = cell("G-4", 1);
+    const std::string module = writeModule(xm, "chord.xm");
+    auto renderWith = [&](const std::string& name, const std::string& options) {
+        const std::string out = tempPath(name + ".wav");
+        const RunResult run = runShow("--wav " + out + " --seconds 1 --module " + module + " " + options);
+        EXPECT_EQ(run.exitCode, 0) << options << ": " << run.output;
+        return readWav(out).samples;
+    };
+    const std::vector<int16_t> all = renderWith("chord_all", ""), second = renderWith("chord_solo2", "--solo 2");
+    const std::vector<int16_t> first = renderWith("chord_solo1", "--solo 1"), third = renderWith("chord_solo3", "--solo 3");
+    const std::vector<int16_t> withoutSecond = renderWith("chord_mute2", "--mute 2");
+    ASSERT_EQ(all.size(), 2u * 44100);
+    EXPECT_EQ(renderWith("chord_mute4", "--mute 4"), all);  // leaving out a silent channel changes nothing
+    EXPECT_EQ(renderWith("chord_mute134", "--mute 1,3,4"), second);
+    const std::vector<int16_t> none = renderWith("chord_mute_all", "--mute 1,2,3");
+    EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](int16_t v) { return v == 0; }));
+    int worst = 0;
+    double energySecond = 0.0;
+    for (size_t i = 0; i < all.size(); ++i) {
+        // Each heard channel as it sounds in the whole, to the rounding of one sample each.
+        worst = std::max(worst, std::abs(withoutSecond[i] - first[i] - third[i]));
+        worst = std::max(worst, std::abs(all[i] - first[i] - second[i] - third[i]));
+        energySecond += static_cast<double>(second[i]) * second[i];
+    }
+    EXPECT_LE(worst, 2);
+    EXPECT_GT(energySecond, 1e10);
+
+    const RunResult run = runShow("--wav " + tempPath("chord_bad.wav") + " --module " + module + " --solo 5");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("there is no channel 5"), std::string::npos) << run.output;
+}
+
 TEST(WavCommand, ModulesThatWillNotLoadExitWithAReason)
 {
     const std::string out = tempPath("refused.wav");

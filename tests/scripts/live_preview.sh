@@ -3,7 +3,8 @@
 # is reloaded at the same show time (stdout says so, the title shows the new
 # scene label); a broken version keeps the last good one on screen and the
 # title says so; a fixed one clears that; the module likewise; the keys
-# steer it; Escape ends it.
+# steer it; Escape ends it. A preview started on a broken source draws the
+# error in its window and waits for the fix.
 # Arguments: <show> <projc> <source dir>
 set -u
 show=$1
@@ -114,6 +115,43 @@ fi
 SHOW_AUDIO=null "$show" --watch --module "$work/m.xm" --resolution 160x120 --from 61 >"$work/out" 2>"$work/err" &
 pid=$!
 wait_for "the built-in show's scene at 61 s is named" '[[ "$(title)" == "show | 1:0"[1-9]*" | orbit" ]]'
+kill -TERM "$pid"
+wait "$pid"
+
+# A preview started on a broken source opens its window, draws the error
+# in it, and loads the source once it compiles.
+printf 'scene broken from\n' >"$work/q.proj"
+SHOW_AUDIO=null "$show" --watch --project "$work/q.proj" --resolution 320x240 >"$work/out" 2>"$work/err" &
+pid=$!
+wait_for "a broken start file opens the window and waits" \
+  '[[ "$(title)" == *"| no show loaded | error in q.proj: waiting for a version that loads" ]]'
+grep -q "^$work/q.proj:1:[0-9]*: " "$work/err" || fail "the error is printed with file and line: $(cat "$work/err")"
+if command -v ffmpeg >/dev/null && ffmpeg -hide_banner -devices 2>/dev/null | grep -q x11grab; then
+  sleep 0.5
+  at=$(xwininfo -root -tree | sed -n 's/.*"show |[^"]*".* [0-9]*x[0-9]*+[-0-9]*+[-0-9]* *+\([0-9]*\)+\([0-9]*\)$/\1,\2/p' | head -1)
+  # The top of the window: a dark red panel, white text on it.
+  ffmpeg -loglevel error -f x11grab -video_size 320x20 -i "$DISPLAY+$at" -frames:v 1 -f rawvideo -pix_fmt rgb24 - \
+    >"$work/top.rgb" 2>"$work/ffmpeg.err"
+  od -An -tu1 -v -w3 "$work/top.rgb" | awk '
+    $1 > 60 && $2 < 40 && $3 < 40 { red++ }
+    $1 > 200 && $2 > 200 && $3 > 200 { white++ }
+    END { exit !(red > 3000 && white > 30) }' ||
+    fail "the error is drawn at the top of the window ($(od -An -tu1 -N6 "$work/top.rgb"); $(cat "$work/ffmpeg.err"))"
+else
+  echo "skipped the picture of the error: ffmpeg with x11grab is not installed"
+fi
+cat >"$work/q.proj.new" <<PROJ
+scene fixed
+timeline from 0 to 2
+  param Length 2
+  param Scene 0
+PROJ
+mv "$work/q.proj.new" "$work/q.proj"
+wait_for "the fixed source is loaded" 'grep -q "^loaded $work/q.proj" "$work/out"'
+wait_for "and shown" '[[ "$(title)" == "show | "*" | fixed" ]]'
+# A show of two seconds plays round from its end to its start.
+wait_for "the preview nears the show's end" '[ "$(tenths)" -ge 15 ]'
+wait_for "and plays on from its start" '[ "$(tenths)" -lt 10 ]'
 kill -TERM "$pid"
 wait "$pid"
 
