@@ -44,9 +44,13 @@ std::string trackTablesMarkdown()
     for (int section = 0; section < SECTION_COUNT; ++section) {
         const TrackTable* table = objectKind(static_cast<SectionKind>(section)).tracks;
         out += "### " + std::string(table->kind) + "\n\n";
-        out += "| Track | Id | Line | Value | Slot | Unit | Range | Default | Names |\n|---|---|---|---|---|---|---|---|---|\n";
+        out += "| Track | Id | Line | What it does |\n|---|---|---|---|\n";
+        for (const TrackRow& row : table->rows)
+            out += "| `" + std::string(row.name) + "` | " + std::to_string(row.id) + " | " + roleText(row.role) + " | " +
+                   (row.summary ? row.summary : "") + " |\n";
+        out += "\n| Track | Value | Slot | Unit | Range | Default | Names |\n|---|---|---|---|---|---|---|\n";
         for (const TrackRow& row : table->rows) {
-            const std::string head = "| `" + std::string(row.name) + "` | " + std::to_string(row.id) + " | " + roleText(row.role);
+            const std::string head = "| `" + std::string(row.name) + "`";
             if (row.values.empty() && row.fields.empty())
                 out += head + " | " + (row.readsName ? "the track's \"name\"" : "none") + " | | | | | |\n";
             for (const TrackValue& v : row.values) {

@@ -5,9 +5,12 @@ namespace {
 void applyScene(Timeline& timeline, const AnimTrack& track) { timeline.sceneIndex = readWhole(track, TimelineScene::scene); }
 
 constexpr TrackRow rows[] = {
-    {0, "Scene", TrackRole::Param, handlerFor<Timeline, applyScene>, TimelineScene::values},
+    {0, "Scene", TrackRole::Param, handlerFor<Timeline, applyScene>,
+     "Picks the scene each frame shows; `none`, or an index past the last scene, draws nothing at all.",
+     TimelineScene::values},
     // Read where the show's end is needed (Timeline::showLength), not per frame.
-    {1, "Length", TrackRole::Param, nullptr, TimelineLength::values},
+    {1, "Length", TrackRole::Param, nullptr,
+     "Ends the show, and every capture of it, at `seconds`; its keys are not read.", TimelineLength::values},
 };
 
 }  // namespace

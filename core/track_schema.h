@@ -6,7 +6,7 @@
 // same rows, so nothing is listed twice.
 //
 // Adding an operator: write its handler, declare its values next to the
-// kind's others, and add one row to the kind's table.
+// kind's others, and add one row to the kind's table, with its summary.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -113,6 +113,9 @@ struct TrackRow {
     const char* name;
     TrackRole role;
     TrackHandler apply;  // null: nothing happens here (the renderer or the owner acts on it)
+    // What the track does, what it needs before it and where its units differ
+    // from its neighbours': one or two sentences for authors, printed by the docs.
+    const char* summary;
     Span<TrackValue> values = {};
     Span<FlagField> fields = {};
     bool readsName = false;  // the track's name is its text or the name of a data block

@@ -122,24 +122,83 @@ constexpr TrackRole BUILD = TrackRole::Build;
 
 // Every id a mesh reacts to; any other id changes nothing.
 constexpr TrackRow rows[] = {
-    {0, "Placement", PARAM, onMesh<applyPlacement>, MeshPlacement::values},
-    {1, "Colours", PARAM, onMesh<applyColours>, MeshColours::values},
-    {2, "Textures", PARAM, onMesh<applyTextures>, MeshTextures::values},
-    {3, "RenderState", PARAM, onMesh<applyRenderState>, MeshRenderState::values},
-    {4, "ShareGeometry", PARAM, onMesh<applyShareGeometry>, MeshShareGeometry::values},
-    {5, "Repeat", PARAM, onMesh<applyRepeat>, MeshRepeat::values},
-    {6, "Shader", PARAM, onMesh<applyShader>, MeshShader::values},
-    {7, "Parent", PARAM, onMesh<applyParent>, MeshParent::values},
-    {10, "Grid", BUILD, onMesh<generateGrid>, MeshGrid::values},
-    {12, "Sphere", BUILD, onMesh<generateSphere>, MeshSphere::values},
-    {13, "Tube", BUILD, onMesh<generateTube>, MeshTube::values},
-    {15, "Text3D", BUILD, onMesh<makeText3D>, MeshText3D::values, {}, true},
-    {16, "ImportMesh", BUILD, onMesh<importMesh>, {}, {}, true},
-    {20, "TransformVertices", BUILD, onMesh<transformVertices>, MeshTransformVertices::values},
-    {21, "Normals", BUILD, onMesh<computeNormals>, MeshNormals::values},
-    {22, "Twist", BUILD, onMesh<twistVertices>, MeshTwist::values},
-    {24, "MapTexcoords", BUILD, onMesh<mapTexcoords>, MeshMapTexcoords::values},
-    {25, "Displace", BUILD, onMesh<displaceVertices>, MeshDisplace::values},
+    {0, "Placement", PARAM, onMesh<applyPlacement>,
+     "Places the mesh, under its parent's placement: scaled, turned about Z, then Y, then X, then moved; a scale "
+     "unit adds 0.1 to the factor 1 (0.01 in `Repeat` and `TransformVertices`).",
+     MeshPlacement::values},
+    {1, "Colours", PARAM, onMesh<applyColours>,
+     "The material's ambient, diffuse and specular colours and its specular exponent; the lights' colours "
+     "multiply them, and without `Normals` only the ambient one shows.",
+     MeshColours::values},
+    {2, "Textures", PARAM, onMesh<applyTextures>,
+     "The colour texture, on the mesh's texture coordinates and multiplied by its lighting, and `sphereMap`, "
+     "multiplied in as a sphere-mapped reflection (the shaders read it as a normal map instead); `glow` is the "
+     "128 x 128 copy of the frame's lit meshes.",
+     MeshTextures::values},
+    {3, "RenderState", PARAM, onMesh<applyRenderState>,
+     "How the mesh is blended (`alphaTest` and `alphaBlend` meshes are drawn after the opaque ones, farthest "
+     "first, the opaque ones nearest first), whether it writes depth, and which faces are culled.",
+     MeshRenderState::values},
+    {4, "ShareGeometry", PARAM, onMesh<applyShareGeometry>,
+     "Draws another mesh's geometry, with that mesh's cull mode, instead of this mesh's own, under this mesh's "
+     "placement, material and textures; an index with no mesh changes nothing.",
+     MeshShareGeometry::values},
+    {5, "Repeat", PARAM, onMesh<applyRepeat>,
+     "Draws `count` more copies of the geometry (not the text), each one step (move, turn, scale) on from the one "
+     "before, so the steps add up; a scale unit adds 0.01 (0.1 in `Placement`).",
+     MeshRepeat::values},
+    {6, "Shader", PARAM, onMesh<applyShader>,
+     "Draws the mesh with a per-pixel program where the card runs them, lit by the first light of the show only; "
+     "the programs take the colour from the colour texture (give one, a white `Fill` at least) and need "
+     "`Normals`, the bump kinds a `NormalMap` texture as `sphereMap`.",
+     MeshShader::values},
+    {7, "Parent", PARAM, onMesh<applyParent>,
+     "Carries the mesh by another mesh's placement (and that one's parent's), active or not; `none` clears it, "
+     "and a link that would close a loop is refused.",
+     MeshParent::values},
+    {10, "Grid", BUILD, onMesh<generateGrid>,
+     "Replaces the geometry with a flat `width` x `height` rectangle of `columns` x `rows` cells, centred on the "
+     "origin in the XY plane and facing +Z; like every generator it leaves the normals zero until `Normals`.",
+     MeshGrid::values},
+    {12, "Sphere", BUILD, onMesh<generateSphere>,
+     "Replaces the geometry with a latitude-longitude sphere about the origin, poles on the Y axis; its normals "
+     "stay zero until `Normals`.",
+     MeshSphere::values},
+    {13, "Tube", BUILD, onMesh<generateTube>,
+     "Replaces the geometry with an open cylinder (no caps) about the Y axis, centred on the origin, facing "
+     "outward; its normals stay zero until `Normals`.",
+     MeshTube::values},
+    {15, "Text3D", BUILD, onMesh<makeText3D>,
+     "Adds the track's name as extruded text, one unit (32 world units) to the em from the origin along +X, drawn "
+     "after the geometry, which it leaves as it is; the last character is not drawn, so end the text with a "
+     "space.",
+     MeshText3D::values, {}, true},
+    {16, "ImportMesh", BUILD, onMesh<importMesh>,
+     "Replaces the geometry with the mesh that the show's named data holds under the track's name; no show "
+     "carries named data yet, so today it does nothing.",
+     {}, {}, true},
+    {20, "TransformVertices", BUILD, onMesh<transformVertices>,
+     "Moves the vertices once, when the mesh is built: scaled, turned about X, then Y, then Z (the reverse of "
+     "`Placement`), then moved; a scale unit adds 0.01 (0.1 in `Placement`), and the normals stay as they were.",
+     MeshTransformVertices::values},
+    {21, "Normals", BUILD, onMesh<computeNormals>,
+     "Computes flat or smooth normals from the triangles as they stand; until it runs a mesh is lit by ambient "
+     "light alone and `Displace` moves nothing, so run it after the steps that move vertices and before "
+     "`Displace`.",
+     MeshNormals::values},
+    {22, "Twist", BUILD, onMesh<twistVertices>,
+     "Turns each vertex about the Y axis through the origin by ten times `rate` degrees per unit of its distance "
+     "from (`x`, `y`, `z`); the normals stay as they were.",
+     MeshTwist::values},
+    {24, "MapTexcoords", BUILD, onMesh<mapTexcoords>,
+     "Scales and moves the texture coordinates: u becomes u x (1 + `scaleU` / 100) + `offsetU` / 100, so "
+     "`scaleU=100` repeats the texture twice.",
+     MeshMapTexcoords::values},
+    {25, "Displace", BUILD, onMesh<displaceVertices>,
+     "Moves vertices along their normals by `strength` x the texture's blue (0 to 255) / 100000 units (a unit is "
+     "32 world units), once for every triangle corner that uses the vertex; it does nothing without `Normals` "
+     "before it.",
+     MeshDisplace::values},
 };
 
 }  // namespace

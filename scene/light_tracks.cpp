@@ -33,8 +33,14 @@ void applyColours(Light& light, const AnimTrack& track)
 }
 
 constexpr TrackRow rows[] = {
-    {0, "Position", TrackRole::Param, onLight<applyPosition>, LightPosition::values},
-    {1, "Colours", TrackRole::Param, onLight<applyColours>, LightColours::values},
+    {0, "Position", TrackRole::Param, onLight<applyPosition>,
+     "Places the point light in world space; only the first seven lights of the show ever shine, each while it "
+     "is active, and the mesh shaders see the first alone.",
+     LightPosition::values},
+    {1, "Colours", TrackRole::Param, onLight<applyColours>,
+     "The light's ambient, diffuse and specular colours, multiplied by each mesh's material colours; a fixed "
+     "ambient of 0.2 adds to the lights' own.",
+     LightColours::values},
 };
 
 }  // namespace

@@ -51,10 +51,23 @@ void applyGravity(ParticleSystem& system, const AnimTrack& track)
 }
 
 constexpr TrackRow rows[] = {
-    {0, "Placement", TrackRole::Param, onParticles<applyPlacement>, ParticlePlacement::values},
-    {1, "Emission", TrackRole::Param, onParticles<applyEmission>, ParticleEmission::values},
-    {2, "Texture", TrackRole::Param, onParticles<applyTexture>, ParticleTexture::values},
-    {3, "Gravity", TrackRole::Param, onParticles<applyGravity>, ParticleGravity::values},
+    {0, "Placement", TrackRole::Param, onParticles<applyPlacement>,
+     "Places the emitter: a particle starts where the emitter stands at its birth and does not follow it, while "
+     "the rotation turns the whole system, living particles too, about the world origin, not the emitter.",
+     ParticlePlacement::values},
+    {1, "Emission", TrackRole::Param, onParticles<applyEmission>,
+     "The number of particles (a change respawns them all) and what each takes at birth: a start in the `width` "
+     "x `depth` rectangle, 1 to 1.5 times `speed` / 10 units (of 32 world units) a second straight up, 1 to 1.5 "
+     "times `fade` / 10 of colour and alpha lost a second, the colour, and `size`, half its sprite's side.",
+     ParticleEmission::values},
+    {2, "Texture", TrackRole::Param, onParticles<applyTexture>,
+     "The texture of every sprite, multiplied by the particle's colour and added to the picture; `none` draws "
+     "plain squares.",
+     ParticleTexture::values},
+    {3, "Gravity", TrackRole::Param, onParticles<applyGravity>,
+     "A constant acceleration, (`x`, `y`, `z`) / 10 times `scale` units a second squared, that a particle takes at "
+     "its birth, so a change reaches only particles born after it.",
+     ParticleGravity::values},
 };
 
 }  // namespace

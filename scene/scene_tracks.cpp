@@ -95,16 +95,50 @@ constexpr TrackRole PARAM = TrackRole::Param;
 constexpr TrackRole LAYER = TrackRole::Layer;
 
 constexpr TrackRow rows[] = {
-    {0, "Camera", PARAM, onScene<applyCamera>, SceneCamera::values},
-    {1, "Fog", PARAM, onScene<applyFog>, SceneFog::values},
-    {2, "Clear", PARAM, onScene<applyClear>, SceneClear::values},
-    {3, "Fade", PARAM, onScene<applyFade>, SceneFade::values},
-    {4, "ZoomGlow", PARAM, onScene<applyZoomGlow>, SceneZoomGlow::values},
-    {5, "Overlay", LAYER, onScene<applyOverlay>, SceneImage::values},
-    {6, "Background", PARAM, onScene<applyBackground>, SceneImage::values},
-    {7, "Viewport", PARAM, onScene<applyViewport>, SceneViewport::values},
-    {8, "Caption", LAYER, nullptr, SceneCaption::values, {}, true},
-    {9, "RingGlow", LAYER, nullptr, SceneRingGlow::values},
+    {0, "Camera", PARAM, onScene<applyCamera>,
+     "Where the camera stands, the point it looks at, and how far it rolls about the line between them.",
+     SceneCamera::values},
+    {1, "Fog", PARAM, onScene<applyFog>,
+     "Fogs the meshes and particles by their distance: `linear` from `start` to `end`, `exp` and `exp2` by "
+     "`density`; its colour is out of 256, the images' out of 255.",
+     SceneFog::values},
+    {2, "Clear", PARAM, onScene<applyClear>,
+     "Sets the colour the frame is cleared to (`fogColour` takes the fog's); the picture is cleared after the "
+     "glow source whatever `clear` says, so `clear=0` keeps no old picture: it only leaves the colour as the last "
+     "scene that cleared set it (light grey before any).",
+     SceneClear::values},
+    {3, "Fade", PARAM, onScene<applyFade>,
+     "Lays the colour over the whole frame at `alpha` percent, last of all, captions included.",
+     SceneFade::values},
+    {4, "ZoomGlow", PARAM, onScene<applyZoomGlow>,
+     "Lays `count` copies of the glow source over the picture, each larger (the last by about `size` x 2 % of "
+     "the screen width on every side) and fainter; where a copy's colour (source times `colour`) is c it adds "
+     "c x (1 - c), so half-bright copies glow most and white adds nothing, and `size=0` switches it off.",
+     SceneZoomGlow::values},
+    {5, "Overlay", LAYER, onScene<applyOverlay>,
+     "Lays a texture over the frame after the glows, blended by its alpha times `alpha`, its bottom-left corner "
+     "at `x`, `y` percent of the screen from the bottom left; the texture's first row (the top of its dumped "
+     "picture) is at the bottom, and every Overlay track draws, in order.",
+     SceneImage::values},
+    {6, "Background", PARAM, onScene<applyBackground>,
+     "An image like `Overlay`'s, drawn behind the meshes (and not into the glow source), placed on the whole "
+     "screen even with a sub-viewport; a scene has one, the last Background track's.",
+     SceneImage::values},
+    {7, "Viewport", PARAM, onScene<applyViewport>,
+     "When `on`, draws the meshes, particles and glows into this part of the screen (percent from the bottom "
+     "left), squeezed into it; the picture's vertical angle is `fieldOfView` x 4/3 degrees at 4:3 whatever the "
+     "output, and `aspect` shapes only the frame on which `fieldOfView` changes.",
+     SceneViewport::values},
+    {8, "Caption", LAYER, nullptr,
+     "Writes the track's name (one line, characters 32 to 127) in the caption font, whose size is fixed at a "
+     "tenth of the screen width; `x` and `y` are the start of its baseline in percent of the screen, `y` from "
+     "the bottom, and a caption starting off the screen is not drawn at all.",
+     SceneCaption::values, {}, true},
+    {9, "RingGlow", LAYER, nullptr,
+     "Lays the glow source over the picture once in place and `count` more times shifted `radius` pixels of the "
+     "output (whatever its size) around a circle; a copy adds its colour (source times `colour`) squared, so dim "
+     "parts fall away fast.",
+     SceneRingGlow::values},
 };
 
 }  // namespace

@@ -300,7 +300,7 @@ std::string readFile(const std::string& path)
 
 TEST(TrackTables, RangesHoldEveryValueTheShowsUse)
 {
-    for (const char* file : {"content/show.proj", "content/layers.proj"}) {
+    for (const char* file : {"content/show.proj", "content/layers.proj", "docs/frame.proj"}) {
         ProjectBuilder project;
         std::string error;
         const std::string path = std::string(SOURCE_DIR) + "/" + file;
