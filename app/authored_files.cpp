@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 
 #include "scene/object_kinds.h"
 #include "core/input_file.h"
@@ -15,6 +16,7 @@
 #include "authoring/bar_times.h"
 #include "authoring/float_text.h"
 #include "authoring/project_source.h"
+#include "authoring/source_tokens.h"
 #include "authoring/tune_source.h"
 
 namespace {
@@ -50,12 +52,33 @@ bool readWholeFile(const std::string& path, const char* what, size_t limit, std:
 
 bool isProjectSource(const std::vector<uint8_t>& bytes) { return !holdsZeroByte(bytes); }
 
+std::string musicNamedBy(const std::string& projectPath)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!readInputFile(projectPath, PROJECT_FILE_LIMIT, bytes, error) || !isProjectSource(bytes)) return "";
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    std::vector<Token> tokens;
+    int column = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!tokenizeLine(line, tokens, error, column) || tokens.size() < 2 || tokens[0].quoted || tokens[0].text != "music")
+            continue;
+        const std::string& name = tokens[1].text;
+        const size_t slash = projectPath.rfind('/');
+        return name[0] == '/' || slash == std::string::npos ? name : projectPath.substr(0, slash + 1) + name;
+    }
+    return "";
+}
+
 bool compileProjectSource(const std::string& text, const std::string& fileName, AuthoredProject& project,
                           std::string& error)
 {
     ProjectBuilder builder;
     std::vector<uint8_t> bytes;
-    if (!parseProjectSource(text, fileName, builder, error) || !builder.write(bytes, error)) return false;
+    SourceFacts facts;
+    SourceOptions options;
+    options.facts = &facts;
+    if (!parseProjectSource(text, fileName, builder, error, options) || !builder.write(bytes, error)) return false;
     project.bytes = std::move(bytes);
     project.fromSource = true;
     project.sceneLabels.clear();
@@ -66,9 +89,11 @@ bool compileProjectSource(const std::string& text, const std::string& fileName, 
         if (object.section == SectionKind::Texture) project.textureLabels.push_back(object.label);
         if (object.section == SectionKind::Mesh) project.meshLabels.push_back(object.label);
     }
-    SourceBars bars = sourceBars(text, builder);
+    SourceBars bars = sourceBars(facts);
     project.barTimes = std::move(bars.starts);
     project.beatsPerBar = bars.beatsPerBar;
+    project.warnings = std::move(facts.warnings);
+    project.musicFile = facts.musicFile;
     return true;
 }
 

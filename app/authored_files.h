@@ -21,6 +21,8 @@ struct AuthoredProject {
     // The start of bar 1, 2, ... before the show's end; empty when unknown.
     std::vector<float> barTimes;
     int32_t beatsPerBar = 4;
+    std::vector<std::string> warnings;  // "FILE:LINE:COLUMN: ..." of what the engine never reads
+    std::string musicFile;  // a source's `music` file: the module played when none is named
 };
 
 // False with a one-line message: "cannot read project file ..." or, for a
@@ -38,6 +40,11 @@ bool isModuleSource(const std::vector<uint8_t>& bytes);
 // Where a module source becomes XM bytes. False, with "FILE:LINE: reason".
 bool compileModuleSource(const std::string& text, const std::string& fileName, std::vector<uint8_t>& xm,
                          std::string& error);
+
+// The music file a project source's `music` line names, as a path from
+// here; empty for compiled data, a source without one, or an unreadable file
+// (whose error its own reading reports).
+std::string musicNamedBy(const std::string& projectPath);
 
 // Labels one a line, as the build lists the built-in show's.
 std::vector<std::string> labelLines(const std::string& text);

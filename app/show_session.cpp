@@ -46,6 +46,7 @@ bool obtainProject(const CommandLine& commandLine, const EmbeddedData& embedded,
         complainAboutFile(commandLine.projectFile, error);
         return false;
     }
+    for (const std::string& warning : project.warnings) std::fprintf(stderr, "show: warning: %s\n", warning.c_str());
     source.fileBytes = std::move(project.bytes);
     source.sceneLabels = std::move(project.sceneLabels);
     source.barTimes = std::move(project.barTimes);

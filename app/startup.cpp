@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/authored_files.h"
 #include "app/capture_modes.h"
 #include "app/command_line.h"
 #include "app/contact_sheet.h"
@@ -91,6 +92,9 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
         std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
         return 2;
     }
+    // A project source that names its music plays it, unless --module names other.
+    if (commandLine.moduleFile.empty() && !commandLine.projectFile.empty())
+        commandLine.moduleFile = musicNamedBy(commandLine.projectFile);
     switch (commandLine.mode) {
     case RunMode::Help: std::fputs(usageText(), stdout); return 0;
     case RunMode::Render: return runRender(commandLine, embedded);

@@ -42,7 +42,10 @@ int main(int argc, char** argv)
     text << in.rdbuf();
     ProjectBuilder project;
     std::string error;
-    if (!parseProjectSource(text.str(), argv[1], project, error)) {
+    SourceFacts facts;
+    SourceOptions options;
+    options.facts = &facts;
+    if (!parseProjectSource(text.str(), argv[1], project, error, options)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -52,7 +55,7 @@ int main(int argc, char** argv)
     if (!writeText(argv[3], labels)) return 1;
     if (!barsWanted) return 0;
     // "beatsPerBar N", then one bar's start a line, in seconds.
-    const SourceBars bars = sourceBars(text.str(), project);
+    const SourceBars bars = sourceBars(facts);
     std::string lines = "beatsPerBar " + std::to_string(bars.beatsPerBar) + "\n";
     for (float start : bars.starts) lines += floatText(start) + "\n";
     return writeText(argv[5], lines) ? 0 : 1;

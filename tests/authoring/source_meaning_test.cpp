@@ -225,8 +225,9 @@ TEST(Starter, CompilesWithItsTuneAndExplainsEveryLine)
         int number = 0;
         for (std::string line; std::getline(lines, line);) {
             ++number;
-            if (line.find_first_not_of(' ') != std::string::npos)
+            if (line.find_first_not_of(' ') != std::string::npos) {
                 EXPECT_NE(line.find('#'), std::string::npos) << file << ":" << number << ": " << line;
+            }
         }
     }
     const Compiled c = compile(project, dir + "/first.proj");
