@@ -735,8 +735,10 @@ private:
         }
         for (const auto& [object, span] : made)
             if (objects()[object].section == SectionKind::Mesh) {
-                const auto original = std::find_if(meshCopies.begin(), meshCopies.end(), [&, s = span](const Copy& c) {
-                    return c.index == sectionIndex(object) && c.span.start == s.start;
+                const int copyIndex = sectionIndex(object);
+                const float copyStart = span.start;
+                const auto original = std::find_if(meshCopies.begin(), meshCopies.end(), [&](const Copy& c) {
+                    return c.index == copyIndex && c.span.start == copyStart;
                 });
                 shareGeometry(objects()[object], original->mesh);
             }
