@@ -92,6 +92,7 @@ def measure(path):
         before = level(path, line - BAR, line, *MID)
         dips.append((bar, before - trough))
     result["bar_dips"] = dips
+    result["last_second"] = level(path, result["seconds"] - 1, result["seconds"])
     return result
 
 
@@ -120,6 +121,7 @@ def report(m, solos):
     for name, s in m["sections"].items():
         print("  %-8s %6.1f %6.1f %6.2f %6.1f %7.1f %6.1f %8.1f"
               % (name, s["rms"], s["peak"], s["left_right"], s["side_mid"], s["band"], s["air"], s["air_band"]))
+    print("  last second %.1f dBFS" % m["last_second"])
     print("  intro bar-line dips (dB):", ", ".join("bar %d %.1f" % d for d in m["bar_dips"]))
     if solos:
         print("  solo RMS  " + " ".join("%8s" % s for s, _, _ in SECTIONS))
@@ -147,6 +149,8 @@ def failures(m, solos):
             out.append("%s: left and right %.2f dB apart" % (name, s[name]["left_right"]))
         if s[name]["air_band"] < -12:
             out.append("%s: air %.1f dB under the band" % (name, -s[name]["air_band"]))
+    if m["last_second"] > -60:
+        out.append("the last second is not silent (%.1f dBFS)" % m["last_second"])
     for bar, dip in m["bar_dips"]:
         if dip > 8:
             out.append("intro: %.1f dB dip at bar %d" % (dip, bar))
