@@ -110,6 +110,8 @@ def solo_levels(show, module, work):
         out = os.path.join(work, "solo%d.wav" % channel)
         render(show, module, out, "--solo", str(channel))
         levels[name] = {s: level(out, start, end) for s, start, end in SECTIONS}
+        # which side it plays on in the climax: left minus right, dB
+        levels[name]["side"] = level(out, 80, 112, "remix", "1") - level(out, 80, 112, "remix", "2")
         os.remove(out)
     return levels
 
@@ -124,9 +126,9 @@ def report(m, solos):
     print("  last second %.1f dBFS" % m["last_second"])
     print("  intro bar-line dips (dB):", ", ".join("bar %d %.1f" % d for d in m["bar_dips"]))
     if solos:
-        print("  solo RMS  " + " ".join("%8s" % s for s, _, _ in SECTIONS))
+        print("  solo RMS  " + " ".join("%8s" % s for s, _, _ in SECTIONS) + "  L-R in the climax")
         for name, per in solos.items():
-            print("  %-8s " % name + " ".join("%8.1f" % per[s] for s, _, _ in SECTIONS))
+            print("  %-8s " % name + " ".join("%8.1f" % per[s] for s, _, _ in SECTIONS) + "  %8.1f" % per["side"])
 
 
 def failures(m, solos):
@@ -158,6 +160,11 @@ def failures(m, solos):
         for drum in ("snare", "hats"):
             if solos and solos[drum][name] < solos["bass"][name] - 6:
                 out.append("%s: %s %.1f dB under the bass" % (name, drum, solos["bass"][name] - solos[drum][name]))
+    # The parts are written for a player that plays pan 255 on the left:
+    # the hats sit right of centre, the lead left of it, the outer pads wide.
+    for name, sign in (("hats", -1), ("lead", 1), ("pad1", 1), ("pad3", -1)):
+        if solos and sign * solos[name]["side"] < 2:
+            out.append("the %s play on the wrong side (L-R %.1f dB)" % (name, solos[name]["side"]))
     return out
 
 
