@@ -164,7 +164,7 @@ def failures(m, solos):
     # the hats sit right of centre, the lead left of it, the outer pads wide.
     for name, sign in (("hats", -1), ("lead", 1), ("pad1", 1), ("pad3", -1)):
         if solos and sign * solos[name]["side"] < 2:
-            out.append("the %s play on the wrong side (L-R %.1f dB)" % (name, solos[name]["side"]))
+            out.append("%s: on the wrong side (L-R %.1f dB in the climax)" % (name, solos[name]["side"]))
     return out
 
 
