@@ -14,7 +14,7 @@ packages=(
   libfreetype-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev llvm
-  xvfb xauth x11-utils xdotool ffmpeg
+  xvfb xauth x11-utils xdotool ffmpeg sox python3
 )
 
 missing=()
