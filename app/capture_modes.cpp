@@ -50,7 +50,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
 
-    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height, commandLine.stretch)) return 1;
 
     Show show;
     if (!show.load(project)) return 1;

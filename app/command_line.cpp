@@ -81,6 +81,8 @@ const char* usageText()
            "\n"
            "  --resolution WxH   skip the dialog and run at W x H pixels\n"
            "  --fullscreen       skip the dialog and run full screen\n"
+           "  --stretch          fill a screen (or capture) that is not 4:3 with the\n"
+           "                     picture stretched, instead of 4:3 between black bars\n"
            "  --project FILE     read the project from FILE instead of the built-in data:\n"
            "                     compiled project data, or a project source compiled here\n"
            "  --from S           start the show (and its music) at S seconds\n"
@@ -140,6 +142,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return true;
         } else if (option == "--fullscreen") {
             result.fullScreen = true;
+        } else if (option == "--stretch") {
+            result.stretch = true;
         } else if (option == "--resolution") {
             if (!needValue("a resolution such as 800x600")) return false;
             if (!parseResolution(value, result.width, result.height)) {
@@ -288,7 +292,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     if (!result.wavFile.empty()) {
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
             !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty() ||
-            previewGiven) {
+            previewGiven || result.stretch) {
             error = "--wav goes with --module, --seconds, --solo and --mute only";
             return false;
         }
@@ -305,7 +309,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     }
     if (!result.textureDirectory.empty()) {
         if (!result.renderDirectory.empty() || !result.dumpDirectory.empty() || resolutionGiven || result.fullScreen ||
-            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty() || previewGiven) {
+            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty() || previewGiven || result.stretch) {
             error = "--dump-textures goes with --project only";
             return false;
         }
@@ -325,7 +329,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return false;
         }
     } else {
-        if (result.mode == RunMode::DumpMeshes && (result.fullScreen || resolutionGiven || fromGiven || result.watch)) {
+        if (result.mode == RunMode::DumpMeshes &&
+            (result.fullScreen || resolutionGiven || fromGiven || result.watch || result.stretch)) {
             error = "--dump-meshes goes with --project only";
             return false;
         }

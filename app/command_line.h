@@ -21,6 +21,9 @@ struct CommandLine {
     bool skipDialog = false;  // --resolution or --fullscreen given
     int width = 640, height = 480;
     bool fullScreen = false;
+    // The picture fills an output of any shape, 4:3 or not; else it keeps
+    // its shape between black bars.
+    bool stretch = false;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes

@@ -138,7 +138,7 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
-    if (!startHeadlessGraphics(screenWidth, screenHeight)) return 1;
+    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch)) return 1;
     Show show;
     if (!show.load(project)) return 1;
     show.timeline->start();

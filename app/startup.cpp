@@ -34,8 +34,9 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         settings.screenWidth = commandLine.width;
         settings.screenHeight = commandLine.height;
         settings.fullScreen = commandLine.fullScreen ? 1 : 0;
-    } else if (runSetupDialog(settings) == 0) {
-        return 0;  // Exit or closed: nothing else has been created
+    } else {
+        GLimp_DisplaySize(settings.displayWidth, settings.displayHeight);  // offered beside the three
+        if (runSetupDialog(settings) == 0) return 0;  // Exit or closed: nothing else has been created
     }
 
     const int32_t width = settings.screenWidth, height = settings.screenHeight;
@@ -44,7 +45,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initRenderer(width, height)) {
+    if (!initRenderer(width, height, commandLine.stretch ? PictureFit::Stretch : PictureFit::KeepShape)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }

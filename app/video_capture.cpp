@@ -138,7 +138,7 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     Show show;
-    if (!startHeadlessGraphics(screenWidth, screenHeight) || !show.load(project)) {
+    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch) || !show.load(project)) {
         show.destroy();
         return 1;
     }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "render/picture_frame.h"
+
 struct BitmapFont;
 struct ObjectRegistry;
 class Scene;
@@ -11,8 +13,13 @@ class Texture;
 class Timeline;
 
 struct RenderState {
-    int32_t screenWidth = 640;  // pixels of the window or headless drawable
+    // The picture the show draws: its size, and where it lies in the
+    // drawable (all of it at 4:3, or stretched; else centred between bars).
+    int32_t screenWidth = 640;  // pixels
     int32_t screenHeight = 480;
+    int32_t pictureX = 0, pictureY = 0;  // from the drawable's bottom left
+    int32_t outputWidth = 640;  // pixels of the window or headless drawable
+    int32_t outputHeight = 480;
     BitmapFont* captionFont = nullptr;  // made by initRenderer
     // 128 x 128, made by initRenderer: receives the glow source every frame,
     // and is what a mesh's texture index -2 binds.
@@ -30,8 +37,16 @@ struct RenderState {
 extern RenderState tr;
 
 // With a context current (made by the platform layer) of width x height:
-// initGraphics, then the glow texture and the caption font, and the card's
-// side of the objects (render/object_gl.h). False when initGraphics fails.
-bool initRenderer(int32_t width, int32_t height);
+// where the picture lies in it, initGraphics, then the glow texture and the
+// caption font, and the card's side of the objects (render/object_gl.h).
+// False when initGraphics fails.
+bool initRenderer(int32_t width, int32_t height, PictureFit fit = PictureFit::KeepShape);
+// True when the picture leaves bars of the drawable uncovered.
+bool pictureHasBars();
+// The viewport (x, y, w, h) of the picture, moved to where the picture lies.
+void setPictureViewport(int32_t x, int32_t y, int32_t width, int32_t height);
+// The start of anything drawn to the drawable: the bars cleared to black
+// and the picture's scissor on, when there are bars; nothing otherwise.
+void beginPicture();
 // Releases what initRenderer made, then the context.
 void shutdownRenderer();

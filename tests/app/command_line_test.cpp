@@ -79,6 +79,8 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--render", "out", "--fullscreen"},
         {"--fps", "30"},
         {"--project"},
+        {"--wav", "m.wav", "--stretch"},
+        {"--dump-textures", "out", "--stretch"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -129,6 +131,7 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--watch", "--project", "a.proj", "--texture", "lava", "--mute", "1,3"}, RunMode::Show},
         {{"--wav", "m.wav", "--mute", "1,3,128"}, RunMode::Wav},
         {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
+        {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
