@@ -110,6 +110,9 @@ const char* usageText()
            "    --to S           second at which the capture stops (default 122)\n"
            "  --video FILE       headless: the frames and music of --from to --to (at\n"
            "                     --fps) encoded by ffmpeg into FILE (H.264 and AAC)\n"
+           "  --timedemo         headless: draw every frame of --from to --to (at --fps)\n"
+           "                     as fast as it goes, without capture or sound, and print\n"
+           "                     the frame times per scene and the share of each pass\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
            "                     its time and scene, from --from to --to\n"
            "    --every S        seconds between the thumbnails (default 2)\n"
@@ -128,7 +131,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
     bool renderGiven = false, secondsGiven = false, everyGiven = false;
-    bool channelsGiven = false, viewGiven = false;
+    bool channelsGiven = false, viewGiven = false, timedemoGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -144,6 +147,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.fullScreen = true;
         } else if (option == "--stretch") {
             result.stretch = true;
+        } else if (option == "--timedemo") {
+            result.mode = RunMode::Timedemo;
+            timedemoGiven = true;
         } else if (option == "--resolution") {
             if (!needValue("a resolution such as 800x600")) return false;
             if (!parseResolution(value, result.width, result.height)) {
@@ -283,9 +289,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         return false;
     }
     const int captures = !result.renderDirectory.empty() + !result.dumpDirectory.empty() +
-                         !result.sheetFile.empty() + !result.videoFile.empty();
+                         !result.sheetFile.empty() + !result.videoFile.empty() + timedemoGiven;
     if (captures > 1) {
-        error = "--render, --dump-meshes, --sheet and --video go one at a time";
+        error = "--render, --dump-meshes, --sheet, --video and --timedemo go one at a time";
         return false;
     }
     const bool previewGiven = result.watch || captures > 0 || everyGiven;
@@ -314,8 +320,12 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return false;
         }
         result.mode = RunMode::DumpTextures;
-    } else if (result.mode == RunMode::Render || result.mode == RunMode::Sheet || result.mode == RunMode::Video) {
-        const char* name = result.mode == RunMode::Render ? "--render" : result.mode == RunMode::Sheet ? "--sheet" : "--video";
+    } else if (result.mode == RunMode::Render || result.mode == RunMode::Sheet || result.mode == RunMode::Video ||
+               result.mode == RunMode::Timedemo) {
+        const char* name = result.mode == RunMode::Render ? "--render"
+                           : result.mode == RunMode::Sheet ? "--sheet"
+                           : result.mode == RunMode::Video ? "--video"
+                                                           : "--timedemo";
         if (result.fullScreen || result.watch) {
             error = std::string(result.fullScreen ? "--fullscreen" : "--watch") + " does not go with " + name;
             return false;

@@ -13,6 +13,7 @@ enum class RunMode {
     DumpTextures,  // headless: every texture of the project as a PNG file
     Sheet,   // headless: a contact sheet of thumbnails as one PNG file
     Video,   // headless: frames and music encoded by ffmpeg
+    Timedemo,  // headless: every frame of a span drawn and timed, nothing kept
     Help,
 };
 

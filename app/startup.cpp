@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/setup_dialog.h"
 #include "app/show_session.h"
+#include "app/timedemo.h"
 #include "app/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
@@ -104,6 +105,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
     case RunMode::Sheet: return runContactSheet(commandLine, embedded);
     case RunMode::Video: return runVideo(commandLine, embedded);
+    case RunMode::Timedemo: return runTimedemo(commandLine, embedded);
     case RunMode::Show: break;
     }
     // The show and its preview play to the device chosen here.

@@ -33,6 +33,7 @@ void renderFrame(ObjectRegistry& registry, Timeline& timeline)
     if (tr.afterFrame) tr.afterFrame();
     glFlush();
     GLimp_SwapBuffers();
+    if (tr.passEnded) tr.passEnded(FramePass::Present);
 }
 
 void applySceneCamera(const Scene& scene)
@@ -113,11 +114,13 @@ void renderScene(const Scene& scene)
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tr.pictureX, tr.pictureY, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
     }
     glPopMatrix();
+    if (tr.passEnded) tr.passEnded(FramePass::GlowSource);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
 
     if (scene.backgroundImage.textureIndex != -1) drawBackground(scene);
+    if (tr.passEnded) tr.passEnded(FramePass::Background);
 
     if (scene.viewportEnabled) {
         const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
@@ -128,7 +131,9 @@ void renderScene(const Scene& scene)
 
     applyLights();
     drawMeshes();
+    if (tr.passEnded) tr.passEnded(FramePass::Meshes);
     drawParticles();
+    if (tr.passEnded) tr.passEnded(FramePass::Particles);
 
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -142,4 +147,5 @@ void renderScene(const Scene& scene)
     drawCaptions(scene);
     drawFade(scene);
     end2D();
+    if (tr.passEnded) tr.passEnded(FramePass::Layers2D);
 }

@@ -6,6 +6,17 @@
 
 #include "render/picture_frame.h"
 
+// The passes of a frame in their order, as a timedemo counts them.
+enum class FramePass : uint8_t {
+    GlowSource,  // clear, fog, the lit meshes at 128 x 128 and their copy
+    Background,  // the clear at full size and the background image
+    Meshes,      // lights and sorted meshes
+    Particles,
+    Layers2D,    // zoom and ring glows, overlays, captions, fade
+    Present,     // flush and swap (or, headless, the finish)
+};
+constexpr int FRAME_PASSES = 6;
+
 struct BitmapFont;
 struct ObjectRegistry;
 class Scene;
@@ -32,6 +43,9 @@ struct RenderState {
     // Drawn over the finished frame just before it is shown: the preview's
     // status and errors. Null in the show and in every capture.
     void (*afterFrame)() = nullptr;
+    // Called as each pass of a frame ends, for a timedemo's shares; null
+    // otherwise.
+    void (*passEnded)(FramePass pass) = nullptr;
 };
 
 extern RenderState tr;
@@ -48,5 +62,7 @@ void setPictureViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 // The start of anything drawn to the drawable: the bars cleared to black
 // and the picture's scissor on, when there are bars; nothing otherwise.
 void beginPicture();
+// Waits until the card has drawn everything asked of it so far.
+void finishDrawing();
 // Releases what initRenderer made, then the context.
 void shutdownRenderer();

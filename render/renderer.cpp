@@ -53,6 +53,8 @@ void beginPicture()
     glEnable(GL_SCISSOR_TEST);
 }
 
+void finishDrawing() { glFinish(); }
+
 void shutdownRenderer()
 {
     memDelete(tr.captionFont);  // its 96 lists go with it

@@ -81,6 +81,9 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--project"},
         {"--wav", "m.wav", "--stretch"},
         {"--dump-textures", "out", "--stretch"},
+        {"--timedemo", "--render", "out"},
+        {"--timedemo", "--fullscreen"},
+        {"--timedemo", "--from", "20", "--to", "10"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -132,6 +135,7 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--wav", "m.wav", "--mute", "1,3,128"}, RunMode::Wav},
         {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
         {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
+        {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
