@@ -52,7 +52,8 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
 
-    if (!startHeadlessGraphics(commandLine.width, commandLine.height, commandLine.stretch)) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height, commandLine.stretch, commandLine.supersample))
+        return 1;
 
     Show show;
     if (!show.load(project)) return 1;
@@ -69,13 +70,22 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
     bool failed = false;
     // Frame n of the span is frame_n.png: the writer places them in the order handed over.
-    FrameWriter writer(FrameWriter::defaultWorkers(), 2 * FrameWriter::defaultWorkers(), encodeFramePng,
+    const int factor = commandLine.supersample;
+    auto encode = [factor](const WrittenFrame& frame, std::vector<uint8_t>& bytes, std::string& error) {
+        if (factor == 1) return encodeFramePng(frame, bytes, error);
+        WrittenFrame small{frame.sequence, frame.width / factor, frame.height / factor, {}};
+        filterDown(frame.pixels.data(), small.width, small.height, factor, small.pixels);
+        return encodeFramePng(small, bytes, error);
+    };
+    // A frame drawn large takes a lot of memory: fewer of them wait.
+    const int workers = FrameWriter::defaultWorkers();
+    FrameWriter writer(workers, factor == 1 ? 2 * workers : workers, encode,
                        [&](long sequence, const std::vector<uint8_t>& bytes, std::string& error) {
                            char name[32];
                            std::snprintf(name, sizeof name, "/frame_%05ld.png", sequence);
                            return Sys_WriteFileBytes(commandLine.renderDirectory + name, bytes, &error);
                        });
-    const int width = commandLine.width, height = commandLine.height;
+    const int width = commandLine.width * factor, height = commandLine.height * factor;
     captureFrames(show, span, [&](long) {
         std::vector<uint8_t> pixels = writer.buffer();
         pixels.resize(static_cast<size_t>(width) * height * 4);

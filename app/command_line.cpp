@@ -113,6 +113,8 @@ const char* usageText()
            "  --timedemo         headless: draw every frame of --from to --to (at --fps)\n"
            "                     as fast as it goes, without capture or sound, and print\n"
            "                     the frame times per scene and the share of each pass\n"
+           "  --supersample N    with --render, --video or --sheet: draw each frame at N\n"
+           "                     (2 to 4) times the size and filter it down\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
            "                     its time and scene, from --from to --to\n"
            "    --every S        seconds between the thumbnails (default 2)\n"
@@ -131,7 +133,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
     bool renderGiven = false, secondsGiven = false, everyGiven = false;
-    bool channelsGiven = false, viewGiven = false, timedemoGiven = false;
+    bool channelsGiven = false, viewGiven = false, timedemoGiven = false, supersampleGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -147,6 +149,16 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.fullScreen = true;
         } else if (option == "--stretch") {
             result.stretch = true;
+        } else if (option == "--supersample") {
+            if (!needValue("a factor from 2 to 4")) return false;
+            const std::string text = value;
+            if (text.size() != 1 || text[0] < '1' || text[0] > '4') {
+                error = "bad --supersample '" + text + "' (expected 2, 3 or 4)";
+                return false;
+            }
+            result.supersample = text[0] - '0';
+            supersampleGiven = true;
+            ++i;
         } else if (option == "--timedemo") {
             result.mode = RunMode::Timedemo;
             timedemoGiven = true;
@@ -286,6 +298,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
         error = "--dump-meshes does not go with --render";
+        return false;
+    }
+    if (supersampleGiven && result.mode != RunMode::Render && result.mode != RunMode::Video &&
+        result.mode != RunMode::Sheet) {
+        error = "--supersample goes with --render, --video and --sheet only";
         return false;
     }
     const int captures = !result.renderDirectory.empty() + !result.dumpDirectory.empty() +

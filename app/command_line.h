@@ -25,6 +25,8 @@ struct CommandLine {
     // The picture fills an output of any shape, 4:3 or not; else it keeps
     // its shape between black bars.
     bool stretch = false;
+    // Captures: each frame drawn at N times the size and filtered down.
+    int supersample = 1;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes

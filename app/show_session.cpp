@@ -115,8 +115,10 @@ void Show::destroy()
     registry = nullptr;
 }
 
-bool startHeadlessGraphics(int32_t width, int32_t height, bool stretch)
+bool startHeadlessGraphics(int32_t width, int32_t height, bool stretch, int32_t supersample)
 {
+    width *= supersample;
+    height *= supersample;
     if (!GLimp_CreateHeadless(width, height)) {
         complain("cannot create a headless OpenGL context");
         return false;
@@ -125,6 +127,7 @@ bool startHeadlessGraphics(int32_t width, int32_t height, bool stretch)
         complain("the OpenGL driver lacks a required extension");
         return false;
     }
+    tr.pixelScale = static_cast<float>(supersample);
     return true;
 }
 

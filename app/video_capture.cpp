@@ -156,7 +156,7 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!obtainProject(commandLine, embedded, project)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     Show show;
-    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch) || !show.load(project)) {
+    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch, commandLine.supersample) || !show.load(project)) {
         show.destroy();
         return 1;
     }
@@ -181,7 +181,14 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
                              showTimeText(span.seconds(span.first)).c_str());
             bool failed = false;
             // Turned into ffmpeg's rows off the render thread, and fed to it in order.
-            FrameWriter writer(FrameWriter::defaultWorkers(), 2 * FrameWriter::defaultWorkers(), rgbRowsOf,
+            const int factor = commandLine.supersample, workers = FrameWriter::defaultWorkers();
+            auto encode = [factor](const WrittenFrame& frame, std::vector<uint8_t>& rgb, std::string& error) {
+                if (factor == 1) return rgbRowsOf(frame, rgb, error);
+                WrittenFrame small{frame.sequence, frame.width / factor, frame.height / factor, {}};
+                filterDown(frame.pixels.data(), small.width, small.height, factor, small.pixels);
+                return rgbRowsOf(small, rgb, error);
+            };
+            FrameWriter writer(workers, factor == 1 ? 2 * workers : workers, encode,
                                [&](long sequence, const std::vector<uint8_t>& rgb, std::string& error) {
                                    if (!Sys_WriteToChild(encoder, rgb.data(), rgb.size())) {
                                        error = "ffmpeg stopped taking frames";
@@ -190,11 +197,12 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
                                    progress.frameDone(sequence + 1);
                                    return true;
                                });
+            const int drawnWidth = screenWidth * factor, drawnHeight = screenHeight * factor;
             captureFrames(show, span, [&](long) {
                 std::vector<uint8_t> pixels = writer.buffer();
-                pixels.resize(static_cast<size_t>(screenWidth) * screenHeight * 4);
-                readFramePixels(screenWidth, screenHeight, pixels.data());
-                return writer.submit(std::move(pixels), screenWidth, screenHeight);
+                pixels.resize(static_cast<size_t>(drawnWidth) * drawnHeight * 4);
+                readFramePixels(drawnWidth, drawnHeight, pixels.data());
+                return writer.submit(std::move(pixels), drawnWidth, drawnHeight);
             }, failed);
             std::string writeError;
             if (!writer.finish(writeError)) failed = true;

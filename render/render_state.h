@@ -31,6 +31,9 @@ struct RenderState {
     int32_t pictureX = 0, pictureY = 0;  // from the drawable's bottom left
     int32_t outputWidth = 640;  // pixels of the window or headless drawable
     int32_t outputHeight = 480;
+    // Drawn N times the size for a capture filtered down: what the show
+    // measures in pixels (the ring glows' radius) is N times as many.
+    float pixelScale = 1.0f;
     BitmapFont* captionFont = nullptr;  // made by initRenderer
     // 128 x 128, made by initRenderer: receives the glow source every frame,
     // and is what a mesh's texture index -2 binds.

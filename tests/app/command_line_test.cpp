@@ -84,6 +84,10 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--timedemo", "--render", "out"},
         {"--timedemo", "--fullscreen"},
         {"--timedemo", "--from", "20", "--to", "10"},
+        {"--render", "out", "--supersample", "5"},
+        {"--render", "out", "--supersample", "2x"},
+        {"--timedemo", "--supersample", "2"},
+        {"--supersample", "2"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -136,6 +140,7 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
         {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
         {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
+        {{"--sheet", "s.png", "--supersample", "3"}, RunMode::Sheet},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
