@@ -13,6 +13,7 @@ enum class RunMode {
     DumpTextures,  // headless: every texture of the project as a PNG file
     Sheet,   // headless: a contact sheet of thumbnails as one PNG file
     Video,   // headless: frames and music encoded by ffmpeg
+    Timedemo,  // headless: every frame of a span drawn and timed, nothing kept
     Help,
 };
 
@@ -21,6 +22,11 @@ struct CommandLine {
     bool skipDialog = false;  // --resolution or --fullscreen given
     int width = 640, height = 480;
     bool fullScreen = false;
+    // The picture fills an output of any shape, 4:3 or not; else it keeps
+    // its shape between black bars.
+    bool stretch = false;
+    // Captures: each frame drawn at N times the size and filtered down.
+    int supersample = 1;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/setup_dialog.h"
 #include "app/show_session.h"
+#include "app/timedemo.h"
 #include "app/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
@@ -34,8 +35,9 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         settings.screenWidth = commandLine.width;
         settings.screenHeight = commandLine.height;
         settings.fullScreen = commandLine.fullScreen ? 1 : 0;
-    } else if (runSetupDialog(settings) == 0) {
-        return 0;  // Exit or closed: nothing else has been created
+    } else {
+        GLimp_DisplaySize(settings.displayWidth, settings.displayHeight);  // offered beside the three
+        if (runSetupDialog(settings) == 0) return 0;  // Exit or closed: nothing else has been created
     }
 
     const int32_t width = settings.screenWidth, height = settings.screenHeight;
@@ -44,7 +46,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initRenderer(width, height)) {
+    if (!initRenderer(width, height, commandLine.stretch ? PictureFit::Stretch : PictureFit::KeepShape)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }
@@ -103,6 +105,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
     case RunMode::Sheet: return runContactSheet(commandLine, embedded);
     case RunMode::Video: return runVideo(commandLine, embedded);
+    case RunMode::Timedemo: return runTimedemo(commandLine, embedded);
     case RunMode::Show: break;
     }
     // The show and its preview play to the device chosen here.

@@ -79,6 +79,15 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--render", "out", "--fullscreen"},
         {"--fps", "30"},
         {"--project"},
+        {"--wav", "m.wav", "--stretch"},
+        {"--dump-textures", "out", "--stretch"},
+        {"--timedemo", "--render", "out"},
+        {"--timedemo", "--fullscreen"},
+        {"--timedemo", "--from", "20", "--to", "10"},
+        {"--render", "out", "--supersample", "5"},
+        {"--render", "out", "--supersample", "2x"},
+        {"--timedemo", "--supersample", "2"},
+        {"--supersample", "2"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -129,6 +138,9 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--watch", "--project", "a.proj", "--texture", "lava", "--mute", "1,3"}, RunMode::Show},
         {{"--wav", "m.wav", "--mute", "1,3,128"}, RunMode::Wav},
         {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
+        {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
+        {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
+        {{"--sheet", "s.png", "--supersample", "3"}, RunMode::Sheet},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
