@@ -28,7 +28,7 @@ bool writeFrame(const std::string& path, int width, int height)
     std::vector<uint8_t> rgba;
     readFrame(width, height, rgba);
     std::string error;
-    if (!Sys_WritePng(path, width, height, rgba.data(), width * 4, &error)) {
+    if (!Sys_WritePng(path, width, height, rgba.data(), width * 4, &error, OutputFile::Name::Made)) {
         complain(error);
         return false;
     }
@@ -88,7 +88,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
         std::string error;
         const std::string path = commandLine.renderDirectory + "/music.wav";
-        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error)) {
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made)) {
             complain(error);
             exitCode = 1;
         }
@@ -179,7 +179,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
         std::snprintf(name, sizeof name, "/texture_%02d.png", written);
         std::string error;
         if (!Sys_WritePng(commandLine.textureDirectory + name, texture->size, texture->size, rgba.data(),
-                          texture->size * 4, &error)) {
+                          texture->size * 4, &error, OutputFile::Name::Made)) {
             complain(error);
             exitCode = 1;
             break;

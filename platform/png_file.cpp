@@ -2,9 +2,6 @@
 
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,7 +24,7 @@ void putChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<u
 }  // namespace
 
 bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t* rgba, int stride,
-                  std::string* error)
+                  std::string* error, OutputFile::Name name)
 {
     // Each row starts with filter type 0 (none).
     std::vector<uint8_t> raw;
@@ -54,16 +51,8 @@ bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t*
     putChunk(file, "IDAT", packed);
     putChunk(file, "IEND", {});
 
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) {
-        if (error) *error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    const bool closed = std::fclose(out) == 0;
-    if (!(written && closed)) {
-        if (error) *error = path + ": write failed";
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (writeOutputFile(path, file.data(), file.size(), reason, name)) return true;
+    if (error) *error = reason;
+    return false;
 }
