@@ -83,7 +83,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
                        [&](long sequence, const std::vector<uint8_t>& bytes, std::string& error) {
                            char name[32];
                            std::snprintf(name, sizeof name, "/frame_%05ld.png", sequence);
-                           return Sys_WriteFileBytes(commandLine.renderDirectory + name, bytes, &error);
+                           return Sys_WriteFileBytes(commandLine.renderDirectory + name, bytes, &error, OutputFile::Name::Made);
                        });
     const int width = commandLine.width * factor, height = commandLine.height * factor;
     captureFrames(show, span, [&](long) {
@@ -115,7 +115,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
         std::string error;
         const std::string path = commandLine.renderDirectory + "/music.wav";
-        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error)) {
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made)) {
             complain(error);
             exitCode = 1;
         }
@@ -206,7 +206,7 @@ int runDumpTextures(const CommandLine& commandLine, const EmbeddedData& embedded
         std::snprintf(name, sizeof name, "/texture_%02d.png", written);
         std::string error;
         if (!Sys_WritePng(commandLine.textureDirectory + name, texture->size, texture->size, rgba.data(),
-                          texture->size * 4, &error)) {
+                          texture->size * 4, &error, OutputFile::Name::Made)) {
             complain(error);
             exitCode = 1;
             break;

@@ -1,5 +1,6 @@
 #include "app/video_capture.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "music/wav_render.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
+#include "platform/output_file.h"
 #include "render/render_state.h"
 #include "render/screenshot.h"
 
@@ -75,32 +77,24 @@ private:
     long last_ = -1;
 };
 
-// The span's music in a temporary WAV file for ffmpeg to read.
-std::string writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embedded, const FrameSpan& span)
+// The span's music in a temporary WAV file for ffmpeg to read, removed when
+// `wav` goes (or by the interruption handler).
+bool writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embedded, const FrameSpan& span,
+                       OutputFile& wav)
 {
     const char* directory = std::getenv("TMPDIR");
-    std::string path = std::string(directory && *directory ? directory : "/tmp") + "/show-video-XXXXXX";
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
-    const int descriptor = mkstemp(name.data());
-    if (descriptor < 0) {
-        complain("cannot make a temporary file in " + std::string(directory && *directory ? directory : "/tmp"));
-        return std::string();
+    if (!wav.openScratch(directory && *directory ? directory : "/tmp", "show-video-")) {
+        complain(wav.error());
+        return false;
     }
-    close(descriptor);
-    path = name.data();
     ModuleSource music;
     XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     std::string error;
     const int64_t first = span.musicFrame(span.first);
-    const bool written = writeModuleWav(module, path, first, span.musicFrame(span.end) - first, error);
+    const bool written = writeModuleWav(module, wav, first, span.musicFrame(span.end) - first, error);
     freeModule(module);
-    if (!written) {
-        complain(error);
-        std::remove(path.c_str());
-        return std::string();
-    }
-    return path;
+    if (!written) complain(error);
+    return written;
 }
 
 // The frame as ffmpeg reads rgb24: the top row first, three bytes a pixel.
@@ -163,14 +157,21 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     // The video and its music stop where the show ends.
     const FrameSpan span(commandLine.fps, commandLine.fromSeconds,
                          std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
-    const std::string wavPath = writeTemporaryWav(commandLine, embedded, span);
+    // ffmpeg writes a temporary beside the video, which is put in place
+    // only when ffmpeg succeeded and wrote something.
+    OutputFile video, wav;
     int exitCode = 1;
-    if (!wavPath.empty()) {
+    if (!video.open(commandLine.videoFile)) {
+        complain(video.error());
+    } else if (video.direct()) {
+        complain("cannot write " + commandLine.videoFile + ": a video is written into a file, not a device or FIFO");
+    } else if (writeTemporaryWav(commandLine, embedded, span, wav)) {
+        const std::string videoTemporary = video.handOver();
         show.timeline->start();
         std::string encoders, error;
         Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
         ChildProcess* encoder = Sys_StartWithInputPipe(
-            encoderArguments(ffmpeg, encoders, screenWidth, screenHeight, span.fps, wavPath, commandLine.videoFile),
+            encoderArguments(ffmpeg, encoders, screenWidth, screenHeight, span.fps, wav.path(), videoTemporary),
             error);
         if (!encoder) {
             complain(error);
@@ -209,16 +210,21 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
             const long written = writer.placed();
             progress.finish();
             const int encoderExit = Sys_FinishChild(encoder);
+            struct stat info;
+            const bool wroteSomething = stat(videoTemporary.c_str(), &info) == 0 && info.st_size > 0;
             if (failed || encoderExit != 0) {
                 complain("ffmpeg did not finish " + commandLine.videoFile + " (exit code " +
                          std::to_string(encoderExit) + ")");
+            } else if (!wroteSomething) {
+                complain("ffmpeg wrote nothing into " + commandLine.videoFile);
+            } else if (!video.commit()) {
+                complain(video.error());
             } else {
                 std::printf("wrote %ld frames (%.3f seconds) with their music to %s\n", written,
                             written / span.fps, commandLine.videoFile.c_str());
                 exitCode = 0;
             }
         }
-        std::remove(wavPath.c_str());
     }
     shutdownRenderer();
     show.destroy();

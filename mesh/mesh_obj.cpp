@@ -1,11 +1,10 @@
 #include "mesh/mesh_obj.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 #include "mesh/mesh.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -58,16 +57,7 @@ bool writeMeshObjFiles(ObjectRegistry& registry, const std::string& directory, s
         const std::string path = directory + name;
         const Mesh* mesh = dynamic_cast<const Mesh*>(object);
         const std::string text = mesh ? meshToObj(*mesh) : std::string();
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (!file) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        if (std::fclose(file) != 0 || !written) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
+        if (!writeOutputFile(path, text.data(), text.size(), error, OutputFile::Name::Made)) return false;
     }
     return true;
 }

@@ -1,12 +1,10 @@
 #include "music/wav_render.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "music/mixer.h"
 #include "music/playback.h"
+#include "platform/interruption.h"
 
 namespace {
 
@@ -54,29 +52,28 @@ void appendFrames(std::vector<uint8_t>& out, const int16_t* values, int64_t fram
 
 }  // namespace
 
-bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFrame, int64_t frameCount,
-                    std::string& error)
+bool writeModuleWav(XmModule* module, OutputFile& file, int64_t firstFrame, int64_t frameCount,
+                    std::string& error, int64_t* framesWritten)
 {
+    if (framesWritten) *framesWritten = 0;
     if (frameCount < 0) frameCount = 0;
     if (firstFrame < 0) firstFrame = 0;
     // Compared by division: the product could pass int64.
     if (frameCount > MAX_DATA_BYTES / BYTES_PER_FRAME || firstFrame > INT64_MAX - frameCount) {
-        error = "the music for " + path + " is too long for a WAV file";
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+        error = "the music for " + file.path() + " is too long for a WAV file";
+        file.discard();
         return false;
     }
     const bool playing = module && startOfflinePlayback(module);
     std::vector<uint8_t> bytes = wavHeader(static_cast<uint32_t>(frameCount * BYTES_PER_FRAME));
     const std::vector<int16_t> silence(static_cast<size_t>(CHUNK_FRAMES) * 2, 0);
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = file.write(bytes.data(), bytes.size());
 
     int64_t frame = 0;  // first frame of the next chunk
+    int64_t done = 0;
     const int64_t end = firstFrame + frameCount;
-    while (ok && frame < end) {
+    // An interruption ends the music at a whole chunk.
+    while (ok && frame < end && !interruptionSignal()) {
         const int16_t* chunk = playing ? renderNextChunk() : silence.data();
         const int64_t from = frame < firstFrame ? firstFrame - frame : 0;
         const int64_t to = end - frame < CHUNK_FRAMES ? end - frame : CHUNK_FRAMES;
@@ -84,10 +81,33 @@ bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFram
         if (from >= to) continue;
         bytes.clear();
         appendFrames(bytes, chunk + 2 * from, to - from);
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        ok = file.write(bytes.data(), bytes.size());
+        if (ok) done += to - from;
     }
     if (playing) stopPlayback(module);
-    if (std::fclose(file) != 0) ok = false;
-    if (!ok) error = "cannot write " + path + ": " + std::strerror(errno);
-    return ok;
+    // Cut short: the header says what the file holds (a device or pipe
+    // cannot be gone back in; its reader gets less than the header said).
+    if (ok && done < frameCount && file.seekable()) {
+        bytes = wavHeader(static_cast<uint32_t>(done * BYTES_PER_FRAME));
+        ok = file.writeAt(0, bytes.data(), bytes.size());
+    }
+    ok = ok && file.commit();
+    if (!ok) {
+        error = file.error();
+        file.discard();
+        return false;
+    }
+    if (framesWritten) *framesWritten = done;
+    return true;
+}
+
+bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFrame, int64_t frameCount,
+                    std::string& error, OutputFile::Name name, int64_t* framesWritten)
+{
+    OutputFile file;
+    if (!file.open(path, name)) {
+        error = file.error();
+        return false;
+    }
+    return writeModuleWav(module, file, firstFrame, frameCount, error, framesWritten);
 }

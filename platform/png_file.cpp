@@ -75,24 +75,17 @@ bool Sys_EncodePng(const PngPicture& picture, PngEffort effort, std::vector<uint
     return true;
 }
 
-bool Sys_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+bool Sys_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error,
+                        OutputFile::Name name)
 {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) {
-        if (error) *error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    const bool closed = std::fclose(out) == 0;
-    if (!(written && closed)) {
-        if (error) *error = path + ": write failed";
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (writeOutputFile(path, bytes.data(), bytes.size(), reason, name)) return true;
+    if (error) *error = reason;
+    return false;
 }
 
 bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t* rgba, int stride,
-                  std::string* error)
+                  std::string* error, OutputFile::Name name)
 {
     PngPicture picture;
     picture.width = width;
@@ -100,5 +93,5 @@ bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t*
     picture.top = rgba;
     picture.stride = stride;
     std::vector<uint8_t> bytes;
-    return Sys_EncodePng(picture, PngEffort::Compact, bytes, error) && Sys_WriteFileBytes(path, bytes, error);
+    return Sys_EncodePng(picture, PngEffort::Compact, bytes, error) && Sys_WriteFileBytes(path, bytes, error, name);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/output_file.h"
+
 // height rows of width pixels, four bytes each (red, green, blue, alpha);
 // the top row at `top`, each next row `stride` bytes on (negative for
 // pictures kept bottom row first, as a framebuffer reads back).
@@ -25,11 +27,13 @@ enum class PngEffort : uint8_t {
 // The PNG file's bytes in `out`; false with a reason.
 bool Sys_EncodePng(const PngPicture& picture, PngEffort effort, std::vector<uint8_t>& out, std::string* error = nullptr);
 
-// Writes `bytes` as the file `path`; false with a reason naming the path.
-bool Sys_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr);
+// Places `bytes` as the file `path`, whole or not at all
+// (platform/output_file.h); false with a reason naming the path.
+bool Sys_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr,
+                        OutputFile::Name name = OutputFile::Name::Named);
 
 // `rgba` holds height rows of width pixels, `stride` bytes apart, the top
 // row first; encoded compactly, then written. False with a reason when the
 // file cannot be written.
 bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t* rgba, int stride,
-                  std::string* error = nullptr);
+                  std::string* error = nullptr, OutputFile::Name name = OutputFile::Name::Named);

@@ -13,6 +13,7 @@
 #include "authoring/project_source.h"
 #include "authoring/source_upgrade.h"
 #include "authoring/starter.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -34,14 +35,12 @@ bool readFile(const std::string& path, std::string& content)
     return true;
 }
 
-// Written only when the whole output is ready, so a failure leaves nothing.
+// Whole or not at all, and never over what is not a file (platform/output_file.h).
 bool writeFile(const std::string& path, const void* data, size_t size)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    if (out) return true;
-    std::fprintf(stderr, "projc: cannot write %s\n", path.c_str());
+    std::string error;
+    if (writeOutputFile(path, data, size, error)) return true;
+    std::fprintf(stderr, "projc: %s\n", error.c_str());
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "authoring/tune_source.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -41,15 +42,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    // Written beside the target and renamed, so a failed write leaves no
-    // half module behind.
-    const std::string temporary = outputPath + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool ok = file && std::fwrite(module.data(), 1, module.size(), file) == module.size();
-    if (file && std::fclose(file) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
-        std::fprintf(stderr, "xmtune: cannot write %s: %s\n", outputPath.c_str(), std::strerror(errno));
-        std::remove(temporary.c_str());
+    // Whole or not at all, and never over what is not a file (platform/output_file.h).
+    if (!writeOutputFile(outputPath, module.data(), module.size(), error)) {
+        std::fprintf(stderr, "xmtune: %s\n", error.c_str());
         return 1;
     }
     return 0;
