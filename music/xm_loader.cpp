@@ -16,6 +16,7 @@ namespace {
 
 constexpr char SIGNATURE[] = "Extended Module: ";
 constexpr int32_t SIGNATURE_LENGTH = 17;
+constexpr int32_t TRACKER_OFFSET = 38;
 constexpr int32_t HEADER_OFFSET = 60;
 
 // The format's own limits; larger counts are refused rather than guessed at.
@@ -299,6 +300,10 @@ bool readModule(XmModule& module, Reader& in)
     if (std::memcmp(signature, SIGNATURE, SIGNATURE_LENGTH) != 0) return fail("not an XM module");
     module.tickHandler = tickStep;
     module.initialGlobalVolume = 64;
+    in.seek(TRACKER_OFFSET);
+    in.bytes(module.trackerName, TRACKER_NAME_LENGTH);
+    module.trackerName[TRACKER_NAME_LENGTH] = '\0';
+    module.playerMode = playerModeOverride().value_or(playerModeForTracker(module.trackerName));
 
     in.seek(HEADER_OFFSET);
     const uint32_t headerSize = in.u32();

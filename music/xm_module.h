@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "music/player_mode.h"
+
 struct XmModule;
 
 struct PatternCell {
@@ -99,6 +101,10 @@ struct XmModule {
     int32_t elapsedMs;
     TickHandler tickHandler;
     SampleLoadCallback sampleLoadCallback;
+    // Who made the module (the header's tracker field) and so which player
+    // plays it; the command line's --player overrides the choice.
+    char trackerName[TRACKER_NAME_LENGTH + 1];
+    PlayerMode playerMode;
 };
 
 // Loads the module the file callbacks open under `name`; null when it cannot
