@@ -65,6 +65,10 @@ struct XmInstrument {
     uint8_t volumeType, panningType;
     uint8_t vibratoType, vibratoSweep, vibratoDepth, vibratoRate;
     uint16_t fadeOut;  // twice the file's value
+    // The envelope types as the FastTracker 2 player takes them: like the
+    // ones above, but an envelope of one point stays on (it holds its value,
+    // so a key-off fades the note out instead of cutting it).
+    uint8_t heldVolumeType, heldPanningType;
 };
 
 // Fills `buffer` with a sample's decoded data in its stored width.
