@@ -162,7 +162,10 @@ std::vector<uint8_t> XmBuilder::build() const
             out.u8(instrument.panning.loopEnd);
             out.u8(envelopeType(instrument.volume));
             out.u8(envelopeType(instrument.panning));
-            out.zeros(4);  // vibrato
+            out.u8(instrument.vibratoType);
+            out.u8(instrument.vibratoSweep);
+            out.u8(instrument.vibratoDepth);
+            out.u8(instrument.vibratoRate);
             out.u16(instrument.fadeOut);
             out.zeros(22);
         }

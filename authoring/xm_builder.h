@@ -57,6 +57,7 @@ public:
         std::array<uint8_t, 96> sampleMap{};
         Envelope volume, panning;
         uint16_t fadeOut = 0;  // as stored in the file
+        uint8_t vibratoType = 0, vibratoSweep = 0, vibratoDepth = 0, vibratoRate = 0;  // auto-vibrato
     };
 
     int channels = 4;

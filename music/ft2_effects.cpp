@@ -320,7 +320,7 @@ void rowEffects(XmModule* module, Ft2State& state, Ft2Channel& channel)
         channel.status |= FT2_PANNING;
         break;
     case 0xB:
-        song.songPosition = parameter - 1;
+        song.jumpPosition = parameter;
         song.breakRow = 0;
         song.jumpFlag = true;
         break;

@@ -69,6 +69,7 @@ struct Ft2Song {
     int32_t songPosition, row, rows;
     int32_t patternDelay, patternDelayLeft;
     int32_t breakRow;
+    int32_t jumpPosition;  // the order position a jump names, -1 none
     bool breakFlag, jumpFlag;
 };
 

@@ -56,7 +56,8 @@ void nextPosition(const XmModule* module, Ft2Song& song)
         song.row = song.breakRow;
         song.breakRow = 0;
         song.jumpFlag = false;
-        int32_t position = song.songPosition + 1;
+        int32_t position = song.jumpPosition >= 0 ? song.jumpPosition : song.songPosition + 1;
+        song.jumpPosition = -1;
         if (position >= songLengthOf(module)) position = module->restartPosition;
         enterPosition(module, song, position);
         // A break to a row the next pattern lacks starts it from the top.
@@ -138,6 +139,7 @@ Ft2State* startFt2Playback(XmModule* module, MixVoice* voices)
     song.timer = 1;
     song.bpm = module->defaultBpm > 0 ? module->defaultBpm : 1;
     song.globalVolume = 64;
+    song.jumpPosition = -1;
     enterPosition(module, song, 0);
     module->tickHandler = ft2TickStep;
     playing = state;
