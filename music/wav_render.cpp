@@ -46,11 +46,21 @@ std::vector<uint8_t> wavHeader(uint32_t dataBytes)
     return header;
 }
 
-// Chunk samples as little-endian bytes, whatever the machine's order.
+// Chunk samples as little-endian bytes, whatever the machine's order: on a
+// little-endian machine that is the chunk's own bytes.
 void appendFrames(std::vector<uint8_t>& out, const int16_t* values, int64_t frames)
 {
-    for (int64_t i = 0; i < frames * 2; ++i) put16(out, static_cast<uint16_t>(values[i]));
+    const size_t count = static_cast<size_t>(frames) * 2;
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values);
+    out.insert(out.end(), bytes, bytes + count * sizeof(int16_t));
+#else
+    for (size_t i = 0; i < count; ++i) put16(out, static_cast<uint16_t>(values[i]));
+#endif
 }
+
+// Chunks are gathered and written this many bytes at a time.
+constexpr size_t WRITE_BYTES = size_t{1} << 20;
 
 }  // namespace
 
@@ -73,6 +83,8 @@ bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFram
     std::vector<uint8_t> bytes = wavHeader(static_cast<uint32_t>(frameCount * BYTES_PER_FRAME));
     const std::vector<int16_t> silence(static_cast<size_t>(CHUNK_FRAMES) * 2, 0);
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bytes.clear();
+    bytes.reserve(WRITE_BYTES + static_cast<size_t>(CHUNK_FRAMES) * BYTES_PER_FRAME);
 
     int64_t frame = 0;  // first frame of the next chunk
     const int64_t end = firstFrame + frameCount;
@@ -82,10 +94,13 @@ bool writeModuleWav(XmModule* module, const std::string& path, int64_t firstFram
         const int64_t to = end - frame < CHUNK_FRAMES ? end - frame : CHUNK_FRAMES;
         frame += CHUNK_FRAMES;
         if (from >= to) continue;
-        bytes.clear();
         appendFrames(bytes, chunk + 2 * from, to - from);
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        if (bytes.size() >= WRITE_BYTES) {
+            ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+            bytes.clear();
+        }
     }
+    if (ok && !bytes.empty()) ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (playing) stopPlayback(module);
     if (std::fclose(file) != 0) ok = false;
     if (!ok) error = "cannot write " + path + ": " + std::strerror(errno);
