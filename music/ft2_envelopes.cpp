@@ -66,7 +66,7 @@ int32_t stepEnvelope(const Envelope& envelope, bool keyHeld, int32_t& tick, int3
                 const EnvelopePoint& to = envelope.points[pointAt(position)];
                 const EnvelopePoint& from = envelope.points[pointAt(position - 1)];
                 if (to.x > from.x) {
-                    delta = ((to.y - from.y) << 8) / (to.x - from.x);
+                    delta = (to.y - from.y) * 256 / (to.x - from.x);
                     interpolated = true;
                 }
             }
@@ -98,7 +98,7 @@ void setEnvelopePosition(Ft2Channel& channel, int32_t tick)
         const EnvelopePoint& from = envelope.points[pointAt(segment)];
         if (segment + 1 < envelope.pointCount) {
             const EnvelopePoint& to = envelope.points[pointAt(segment + 1)];
-            delta = to.x > from.x ? ((to.y - from.y) << 8) / (to.x - from.x) : 0;
+            delta = to.x > from.x ? (to.y - from.y) * 256 / (to.x - from.x) : 0;
             value = (from.y << 8) + delta * (tick - from.x - 1);
             point = segment + 1;
         } else {
