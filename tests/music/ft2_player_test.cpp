@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "music/ft2_player.h"
+#include "music/song_clock.h"
 #include "tests/music/music_fixture.h"
 
 using namespace music_test;
@@ -283,6 +284,51 @@ TEST(Ft2Player, TheExactPlayerIsUntouchedByTheOther)
         const bool rightLouder = sideEnergy(pcm, 1) > sideEnergy(pcm, 0);
         EXPECT_EQ(rightLouder, mode == PlayerMode::Ft2) << playerModeName(mode);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Ft2Song, TheSongClockKnowsWhenEachRowStarts)
+{
+    XmBuilder xm;
+    xm.tracker = OTHER_TRACKER;
+    xm.channels = 2;
+    xm.bpm = 126;
+    xm.addInstrument(flatSample(1000));
+    for (int p = 0; p < 3; ++p) xm.addPattern(8);
+    xm.order = {0, 1, 2};
+    const struct {
+        int order, row, channel;
+        uint8_t effect, parameter;
+    } effects[] = {{0, 1, 0, 0xF, 0x05}, {0, 2, 1, 0xF, 0x61}, {0, 3, 0, 0xE, 0xE2},
+                   {0, 5, 1, 0xD, 0x03}, {1, 6, 0, 0xB, 0x02}, {2, 2, 0, 0xB, 0x00}};
+    for (const auto& e : effects) {
+        xm.patterns[e.order].at(e.row, e.channel).effect = e.effect;
+        xm.patterns[e.order].at(e.row, e.channel).parameter = e.parameter;
+    }
+    Playing playing(xm);
+    const std::vector<SongRow> clock = songRows(*playing.module);
+    ASSERT_GT(clock.size(), 10u);
+    int64_t frame = 0;
+    size_t next = 0;
+    int32_t lastRow = -1, lastOrder = -1;
+    for (int tick = 0; tick < 400 && next + 1 < clock.size(); ++tick) {
+        playing.tick();
+        const Ft2Song& song = ft2State()->song;
+        // A row starts where its first tick runs (a delayed row's repeats are no new rows).
+        const bool newRow = song.timer == song.speed && (song.row != lastRow || song.songPosition != lastOrder);
+        if (newRow) {
+            EXPECT_EQ(clock[next].order * 100 + clock[next].row, song.songPosition * 100 + song.row) << next;
+            EXPECT_EQ(clock[next].frame, frame) << next;
+            ++next;
+            lastRow = song.row;
+            lastOrder = song.songPosition;
+        }
+        frame += playing.module->framesPerTick;
+    }
+    EXPECT_GE(next, 10u);
 }
 
 }  // namespace
