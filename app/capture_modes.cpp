@@ -159,6 +159,8 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain(music.origin + ": " + moduleLoadError());
         return 1;
     }
+    std::fprintf(stderr, "show: %s plays with the %s player\n", music.origin.c_str(),
+                 playerModeName(module->playerMode));
     int32_t highest = 0;
     const ChannelMask muted = mutedChannelsOf(commandLine, highest);
     if (highest > module->channelCount) {

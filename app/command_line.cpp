@@ -121,6 +121,11 @@ const char* usageText()
            "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
            "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
            "  --module FILE      play the XM module or tune source in FILE instead of the built-in music\n"
+           "  --player exact|ft2 play the music with the engine's exact player or as\n"
+           "                     FastTracker 2 plays it, in the show, --wav, captures\n"
+           "                     and --watch. Without it a module made by xmtune plays\n"
+           "                     exact (unless its source says 'player ft2'), a module\n"
+           "                     from any other tracker as FastTracker 2\n"
            "  --wav FILE         no window: write the music as a 16-bit stereo 44,100 Hz WAV file\n"
            "    --seconds S      seconds of music to write (default 122)\n"
            "  --dump-textures DIR  headless: build the project's textures and write them\n"
@@ -183,6 +188,15 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--module") {
             if (!needValue("a file name")) return false;
             result.moduleFile = value;
+            ++i;
+        } else if (option == "--player") {
+            if (!needValue("a player, exact or ft2")) return false;
+            PlayerMode mode;
+            if (!parsePlayerMode(value, mode)) {
+                error = std::string("bad player '") + value + "' (expected exact or ft2)";
+                return false;
+            }
+            result.player = mode;
             ++i;
         } else if (option == "--wav") {
             if (!needValue("a file name")) return false;
@@ -316,7 +330,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
             !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty() ||
             previewGiven || result.stretch) {
-            error = "--wav goes with --module, --seconds, --solo and --mute only";
+            error = "--wav goes with --module, --player, --seconds, --solo and --mute only";
             return false;
         }
         result.mode = RunMode::Wav;

@@ -2,8 +2,11 @@
 // the setup dialog and runs the show; the options serve people who capture,
 // author and test shows.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "music/player_mode.h"
 
 enum class RunMode {
     Show,    // the show in a window (or full screen)
@@ -34,6 +37,9 @@ struct CommandLine {
     double fps = 60.0;  // fractions allowed: 0.5 is a frame every 2 seconds
     double fromSeconds = 0.0, toSeconds = 122.0;  // --from also starts the show
     std::string moduleFile;  // empty: the built-in music module
+    // --player: the player every module plays with; none: the one its
+    // header asks for (the engine's own modules exact, others FastTracker 2).
+    std::optional<PlayerMode> player;
     std::string wavFile;
     double wavSeconds = 122.0;
     bool watch = false;  // the show reloads its project and module when they change

@@ -94,6 +94,9 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
         std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
         return 2;
     }
+    // Every module loaded from here on (show, --wav, captures, the preview's
+    // reloads) plays with the player the command line names, if it names one.
+    setPlayerModeOverride(commandLine.player);
     // A project source that names its music plays it, unless --module names other.
     if (commandLine.moduleFile.empty() && !commandLine.projectFile.empty())
         commandLine.moduleFile = musicNamedBy(commandLine.projectFile);

@@ -200,4 +200,27 @@ TEST(CommandLine, AuthoringModesRefuseWhatDoesNotFit)
     }
 }
 
+TEST(CommandLine, PlayerNamesTheModeOrLeavesItToTheModule)
+{
+    EXPECT_FALSE(parse({}).line.player.has_value());
+    const struct {
+        std::vector<const char*> arguments;
+        std::optional<PlayerMode> mode;
+    } cases[] = {
+        {{"--player", "exact"}, PlayerMode::Exact},
+        {{"--player", "ft2", "--wav", "m.wav"}, PlayerMode::Ft2},
+        {{"--player", "ft2", "--render", "out"}, PlayerMode::Ft2},
+        {{"--player", "ft2", "--watch", "--module", "m.xm"}, PlayerMode::Ft2},
+        {{"--player", "openmpt"}, std::nullopt},
+        {{"--player"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.arguments);
+        EXPECT_EQ(p.ok, c.mode.has_value()) << p.error;
+        if (p.ok) {
+            EXPECT_EQ(p.line.player, c.mode);
+        }
+    }
+}
+
 }  // namespace
