@@ -112,7 +112,8 @@ const char* usageText()
            "                     --fps) encoded by ffmpeg into FILE (H.264 and AAC)\n"
            "  --timedemo         headless: draw every frame of --from to --to (at --fps)\n"
            "                     as fast as it goes, without capture or sound, and print\n"
-           "                     the frame times per scene and the share of each pass\n"
+           "                     the frame times per scene\n"
+           "    --passes         and the share of each pass, each waited for in turn\n"
            "  --supersample N    with --render, --video or --sheet: draw each frame at N\n"
            "                     (2 to 4) times the size and filter it down\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
@@ -164,6 +165,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.supersample = text[0] - '0';
             supersampleGiven = true;
             ++i;
+        } else if (option == "--passes") {
+            result.timePasses = true;
         } else if (option == "--timedemo") {
             result.mode = RunMode::Timedemo;
             timedemoGiven = true;
@@ -312,6 +315,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
         error = "--dump-meshes does not go with --render";
+        return false;
+    }
+    if (result.timePasses && result.mode != RunMode::Timedemo) {
+        error = "--passes goes with --timedemo only";
         return false;
     }
     if (supersampleGiven && result.mode != RunMode::Render && result.mode != RunMode::Video &&

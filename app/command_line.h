@@ -30,6 +30,9 @@ struct CommandLine {
     bool stretch = false;
     // Captures: each frame drawn at N times the size and filtered down.
     int supersample = 1;
+    // The timedemo: each pass of a frame waited for and timed (the frame
+    // times then include those waits).
+    bool timePasses = false;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     std::string dumpDirectory;  // --dump-meshes

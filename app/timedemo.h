@@ -1,6 +1,6 @@
 // The timedemo: the show drawn headless as fast as it goes, every frame of a
-// span at a fixed step, without capture or sound, timed frame by frame and
-// pass by pass, and summed up per scene.
+// span at a fixed step, without capture or sound, timed frame by frame (and
+// with --passes pass by pass), and summed up per scene.
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -10,7 +10,8 @@
 namespace {
 
 // Below this many rows a thread's hand-over costs more than the rows.
-constexpr int32_t MIN_ROWS_PER_RUN = 32;
+constexpr int32_t MIN_ROWS_PER_RUN = 16;
+constexpr int32_t RUNS_PER_THREAD = 4;
 
 class RowPool {
 public:
@@ -24,7 +25,10 @@ public:
     int32_t runs(int32_t rows) const
     {
         if (fixedRuns_ > 0) return std::max<int32_t>(1, std::min(fixedRuns_, rows));
-        return std::max<int32_t>(1, std::min<int32_t>(static_cast<int32_t>(workers_.size()) + 1, rows / MIN_ROWS_PER_RUN));
+        // A few runs a thread: when a core is busy with another program, the
+        // threads that are running take the runs of the one that is not.
+        const int32_t threads = static_cast<int32_t>(workers_.size()) + 1;
+        return std::max<int32_t>(1, std::min<int32_t>(threads == 1 ? 1 : RUNS_PER_THREAD * threads, rows / MIN_ROWS_PER_RUN));
     }
 
     void setRuns(int32_t runs) { fixedRuns_ = runs; }

@@ -88,6 +88,7 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--render", "out", "--supersample", "2x"},
         {"--timedemo", "--supersample", "2"},
         {"--supersample", "2"},
+        {"--render", "out", "--passes"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -141,6 +142,7 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
         {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
         {{"--sheet", "s.png", "--supersample", "3"}, RunMode::Sheet},
+        {{"--timedemo", "--passes", "--to", "10"}, RunMode::Timedemo},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);

@@ -36,6 +36,11 @@ for size in 640x480 1024x768; do
     done
   done
 done
+# The shares of the passes, from a run of its own: waiting for each pass
+# slows the frames down.
+for size in 640x480 1024x768; do
+  "$after/show" --timedemo --passes --fps "$fps" --resolution "$size" >"$work/passes.$size"
+done
 for round in $(seq "$rounds"); do
   for side in before after; do
     build=$([ $side = before ] && echo "$before" || echo "$after")
@@ -73,7 +78,7 @@ best() {  # side size
       printf "| %s | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f |\n",
         y[1], y[2], x[3], y[3], (x[3] > 0 ? y[3] / x[3] : 0), x[4], y[4], x[5], y[5], x[6], y[6] }'
     echo
-    echo "Share of a frame by pass (after): $(awk '/^scene/ { for (i = 10; i <= NF; ++i) n[i] = $i } $1 == "total" { for (i = 7; i <= NF; ++i) printf "%s %s%s", n[i + 3], $i, (i < NF ? ", " : "") }' "$a")."
+    echo "Share of a frame by pass (after, a run with --passes, each pass waited for): $(awk '/^scene/ { for (i = 10; i <= NF; ++i) n[i] = $i } $1 == "total" { for (i = 7; i <= NF; ++i) printf "%s %s%s", n[i + 3], $i, (i < NF ? ", " : "") }' "$work/passes.$size")."
     tb=$(awk '$1 == "total" { print $2 / $6 }' "$b"); ta=$(awk '$1 == "total" { print $2 / $6 }' "$a")
     rb=$(min <"$work/render.before.$size"); ra=$(min <"$work/render.after.$size")
     wb=$(min <"$work/tdwall.before.$size"); wa=$(min <"$work/tdwall.after.$size")
