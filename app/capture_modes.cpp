@@ -15,6 +15,7 @@
 #include "music/playback.h"
 #include "music/wav_render.h"
 #include "music/xm_module.h"
+#include "platform/interruption.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
 #include "render/render_state.h"
@@ -66,6 +67,8 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 
     const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
     bool failed = false;
+    // A Ctrl-C ends the capture after the frame being written: every frame is a whole picture.
+    StopOnInterruption stopHere;
     const long written = captureFrames(show, span, [&](long k) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%05ld.png", k - span.first);
@@ -74,6 +77,11 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     int exitCode = failed ? 1 : 0;
     shutdownRenderer();
     show.destroy();
+    if (interruptionSignal()) {
+        complain("interrupted: wrote " + std::to_string(written) + " whole frames to " + commandLine.renderDirectory +
+                 ", and no music.wav");
+        endByInterruption();
+    }
     if (exitCode == 0 && written == 0) {
         complain("no frames written: --from is at or after the end of the show");
         exitCode = 1;
@@ -88,11 +96,17 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
         std::string error;
         const std::string path = commandLine.renderDirectory + "/music.wav";
-        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made)) {
+        int64_t musicWritten = 0;
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made,
+                            &musicWritten)) {
             complain(error);
             exitCode = 1;
+        } else if (interruptionSignal()) {
+            complain("interrupted: " + path + " holds the first " + secondsText(double(musicWritten) / MIX_RATE) +
+                     " seconds of the frames' music, as its header says");
         }
         freeModule(module);
+        endByInterruption();
     }
     return exitCode;
 }
@@ -143,12 +157,21 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
     muteChannels(muted);
     const int64_t frames = std::llround(commandLine.wavSeconds * MIX_RATE);
     std::string error;
-    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error);
+    int64_t framesWritten = 0;
+    StopOnInterruption stopHere;
+    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error, OutputFile::Name::Named,
+                                        &framesWritten);
     freeModule(module);
     muteChannels(ChannelMask());
     if (!written) {
         complain(error);
         return 1;
+    }
+    if (interruptionSignal()) {
+        complain("interrupted: " + commandLine.wavFile + " holds the first " +
+                 secondsText(double(framesWritten) / MIX_RATE) + " of " + secondsText(double(frames) / MIX_RATE) +
+                 " seconds, as its header says");
+        endByInterruption();
     }
     std::printf("wrote %.3f seconds of music to %s\n", static_cast<double>(frames) / MIX_RATE,
                 commandLine.wavFile.c_str());

@@ -5,6 +5,7 @@
 
 #include "app/show_session.h"
 #include "music/mixer.h"
+#include "platform/interruption.h"
 #include "render/frame.h"
 #include "render/screenshot.h"
 
@@ -19,7 +20,7 @@ long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(l
 {
     failed = false;
     long captured = 0;
-    for (long k = 0; k < span.end; ++k) {
+    for (long k = 0; k < span.end && !interruptionSignal(); ++k) {
         // The step is taken from the exact frame time, so that no rounding
         // accumulates over a long capture.
         const float step = k == 0 ? 0.0f : static_cast<float>(span.seconds(k)) - show.timeline->time;

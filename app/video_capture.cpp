@@ -17,6 +17,7 @@
 #include "music/wav_render.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "render/render_state.h"
 
@@ -95,6 +96,14 @@ bool writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embed
     return written;
 }
 
+// How long ffmpeg may take no frame before it is ended (a test lowers it).
+double encoderStallSeconds()
+{
+    const char* text = std::getenv("SHOW_VIDEO_STALL_SECONDS");
+    const double seconds = text ? std::atof(text) : 0.0;
+    return seconds > 0 ? seconds : 60.0;
+}
+
 }  // namespace
 
 std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::string& encoderList, int width,
@@ -142,19 +151,23 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     // ffmpeg writes a temporary beside the video, which is put in place
     // only when ffmpeg succeeded and wrote something.
     OutputFile video, wav;
+    StopOnInterruption stopHere;
     int exitCode = 1;
     if (!video.open(commandLine.videoFile)) {
         complain(video.error());
     } else if (video.direct()) {
         complain("cannot write " + commandLine.videoFile + ": a video is written into a file, not a device or FIFO");
-    } else if (writeTemporaryWav(commandLine, embedded, span, wav)) {
+    } else if (!writeTemporaryWav(commandLine, embedded, span, wav)) {
+    } else if (interruptionSignal()) {
+        complain("interrupted while writing the music: " + commandLine.videoFile + " is not written");
+    } else {
         const std::string videoTemporary = video.handOver();
         show.timeline->start();
         std::string encoders, error;
         Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
         ChildProcess* encoder = Sys_StartWithInputPipe(
             encoderArguments(ffmpeg, encoders, screenWidth, screenHeight, span.fps, wav.path(), videoTemporary),
-            error);
+            error, encoderStallSeconds());
         if (!encoder) {
             complain(error);
         } else {
@@ -177,14 +190,22 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
                 return true;
             }, failed);
             progress.finish();
-            const int encoderExit = Sys_FinishChild(encoder);
+            std::string outcome;
+            // An interrupted video is not finished: ffmpeg is ended and its file removed.
+            if (interruptionSignal()) Sys_StopChild(encoder);
+            const bool encoded = Sys_FinishChild(encoder, outcome);
             struct stat info;
             const bool wroteSomething = stat(videoTemporary.c_str(), &info) == 0 && info.st_size > 0;
-            if (failed || encoderExit != 0) {
-                complain("ffmpeg did not finish " + commandLine.videoFile + " (exit code " +
-                         std::to_string(encoderExit) + ")");
+            if (interruptionSignal()) {
+                complain("interrupted after " + std::to_string(written) + " frames: " + commandLine.videoFile +
+                         " is not written");
+            } else if (!encoded) {
+                complain("ffmpeg did not finish " + commandLine.videoFile + ": " + outcome);
+            } else if (failed) {
+                complain("ffmpeg stopped reading the frames of " + commandLine.videoFile + " and ended (" + outcome +
+                         ")");
             } else if (!wroteSomething) {
-                complain("ffmpeg wrote nothing into " + commandLine.videoFile);
+                complain("ffmpeg exited with code 0 but wrote nothing into " + commandLine.videoFile);
             } else if (!video.commit()) {
                 complain(video.error());
             } else {

@@ -13,6 +13,7 @@
 #include "authoring/project_source.h"
 #include "authoring/source_upgrade.h"
 #include "authoring/starter.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -92,6 +93,7 @@ int writeStarter(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    installInterruptionHandlers();  // an interrupted write leaves no temporary
     std::string input, output, mode;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {

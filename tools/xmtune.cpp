@@ -8,6 +8,7 @@
 #include <string>
 
 #include "authoring/tune_source.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -21,6 +22,7 @@ const char* const usage =
 
 int main(int argc, char** argv)
 {
+    installInterruptionHandlers();  // an interrupted write leaves no temporary
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(usage, stdout);
         return 0;
