@@ -1,6 +1,11 @@
 #include "app/capture_modes.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +41,44 @@ bool writeFrame(const std::string& path, int width, int height)
     return true;
 }
 
+// A frame of a capture: frame_ and five digits or more, .png.
+bool isFrameName(const std::string& name)
+{
+    if (name.size() < 15 || name.compare(0, 6, "frame_") != 0 || name.compare(name.size() - 4, 4, ".png") != 0)
+        return false;
+    for (size_t i = 6; i < name.size() - 4; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+// New frames beside an older, longer capture's would make one capture of
+// two: refused, or with --force the old frames (and only they) removed.
+bool clearOlderFrames(const std::string& directory, bool force)
+{
+    std::vector<std::string> frames;
+    if (DIR* folder = opendir(directory.c_str())) {
+        while (const dirent* entry = readdir(folder))
+            if (isFrameName(entry->d_name)) frames.push_back(entry->d_name);
+        closedir(folder);
+    }
+    if (frames.empty()) return true;
+    std::sort(frames.begin(), frames.end());
+    const std::string count = std::to_string(frames.size());
+    if (!force) {
+        complain(directory + " holds " + count + " frames of an older capture (" + frames.front() +
+                 (frames.size() > 1 ? " to " + frames.back() : "") +
+                 "): add --force to remove them first, or name another folder");
+        return false;
+    }
+    for (const std::string& name : frames)
+        if (unlink((directory + "/" + name).c_str()) != 0) {
+            complain("cannot remove " + directory + "/" + name + ": " + std::strerror(errno));
+            return false;
+        }
+    std::printf("removed %s frames of an older capture from %s\n", count.c_str(), directory.c_str());
+    return true;
+}
+
 std::string secondsText(double seconds)
 {
     char text[32];
@@ -50,6 +93,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
+    if (!clearOlderFrames(commandLine.renderDirectory, commandLine.force)) return 1;
 
     if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
 

@@ -102,6 +102,7 @@ const char* usageText()
            "  --mute N,M,...     with --watch or --wav: leave those channels out\n"
            "  --render DIR       headless: write the frames as DIR/frame_00000.png, ...\n"
            "                     and the music of the same span as DIR/music.wav\n"
+           "    --force          remove the frames of an older capture in DIR first\n"
            "    --fps N          frames per second of the capture (default 60; 0.5 is\n"
            "                     a frame every 2 seconds)\n"
            "    --from S         first second to capture (default 0)\n"
@@ -158,6 +159,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.renderDirectory = value;
             renderGiven = true;
             ++i;
+        } else if (option == "--force") {
+            result.force = true;
         } else if (option == "--module") {
             if (!needValue("a file name")) return false;
             result.moduleFile = value;
@@ -274,6 +277,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         return false;
     }
 
+    if (result.force && result.mode != RunMode::Render) {
+        error = "--force goes with --render only";
+        return false;
+    }
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
         error = "--dump-meshes does not go with --render";
         return false;
