@@ -92,6 +92,8 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 {
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
+    CaptureMusic music;
+    if (!music.load(commandLine, embedded)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
     if (!clearOlderFrames(commandLine.renderDirectory, commandLine.force)) return 1;
 
@@ -101,15 +103,17 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!show.load(project)) return 1;
     // The capture stops where the show ends: a span after it has no frames.
     const double showEnd = show.timeline->showLength();
-    if (commandLine.fromSeconds > showEnd) {
-        complain("no frames to write: --from is after the end of the show at " + secondsText(showEnd) + " seconds");
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
+    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
+                                              "--fps " + secondsText(commandLine.fps));
+    if (!empty.empty()) {
+        complain(empty);
         shutdownRenderer();
         show.destroy();
         return 1;
     }
     show.timeline->start();
 
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
     bool failed = false;
     // A Ctrl-C ends the capture after the frame being written: every frame is a whole picture.
     StopOnInterruption stopHere;
@@ -127,7 +131,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         endByInterruption();
     }
     if (exitCode == 0 && written == 0) {
-        complain("no frames written: --from is at or after the end of the show");
+        complain("no frames written: the show ended before the first frame of the span");
         exitCode = 1;
     }
     if (exitCode == 0)
@@ -136,8 +140,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         // The music of the frames' span: frame k stands for the time k / fps.
         const int64_t firstSample = span.musicFrame(span.first);
         const int64_t endSample = span.musicFrame(span.first + written);
-        ModuleSource music;
-        XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+        XmModule* module = music.module;
         std::string error;
         const std::string path = commandLine.renderDirectory + "/music.wav";
         int64_t musicWritten = 0;
@@ -149,7 +152,6 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
             complain("interrupted: " + path + " holds the first " + secondsText(double(musicWritten) / MIX_RATE) +
                      " seconds of the frames' music, as its header says");
         }
-        freeModule(module);
         endByInterruption();
     }
     return exitCode;

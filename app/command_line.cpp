@@ -5,8 +5,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <string>
 
 namespace {
+
+// A value echoed in a message, cut to a sensible length (a value can be a
+// whole file pasted by mistake).
+std::string cut(const std::string& value)
+{
+    constexpr size_t MOST = 40;
+    return value.size() <= MOST ? value : value.substr(0, MOST) + "... (" + std::to_string(value.size()) + " characters)";
+}
 
 bool parseInt(const char* text, long low, long high, int& out)
 {
@@ -23,6 +32,8 @@ bool parseInt(const char* text, long low, long high, int& out)
 // count far inside 64 bits. A WAV file holds at most 4 GiB of 16-bit stereo
 // at 44,100 Hz; a capture stops at the show's end anyway.
 constexpr double MAX_CAPTURE_SECONDS = 100000.0;
+// A frame is read back and copied whole: 128 MiB of RGBA at most.
+constexpr int64_t MAX_FRAME_PIXELS = int64_t(8192) * 4096;
 constexpr double MAX_WAV_SECONDS = 24347.0;
 
 bool parseSeconds(const char* text, double high, double& out)
@@ -144,7 +155,13 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--resolution") {
             if (!needValue("a resolution such as 800x600")) return false;
             if (!parseResolution(value, result.width, result.height)) {
-                error = std::string("bad resolution '") + value + "' (expected WxH, such as 800x600)";
+                error = std::string("bad resolution '") + cut(value) + "' (expected WxH, such as 800x600)";
+                return false;
+            }
+            if (int64_t(result.width) * result.height > MAX_FRAME_PIXELS) {
+                error = std::string("--resolution ") + value + " is " +
+                        std::to_string(int64_t(result.width) * result.height) + " pixels, over the limit of " +
+                        std::to_string(MAX_FRAME_PIXELS) + " (8192x4096)";
                 return false;
             }
             resolutionGiven = true;
@@ -172,7 +189,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--seconds") {
             if (!needValue("a time in seconds")) return false;
             if (!parseSeconds(value, MAX_WAV_SECONDS, result.wavSeconds)) {
-                error = std::string("bad time '") + value + "' for --seconds (expected seconds from 0 to 24347, what a WAV file holds)";
+                error = std::string("bad time '") + cut(value) + "' for --seconds (expected seconds from 0 to 24347, what a WAV file holds)";
                 return false;
             }
             secondsGiven = true;
@@ -197,7 +214,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--every") {
             if (!needValue("a time in seconds")) return false;
             if (!parseRate(value, result.everySeconds)) {
-                error = std::string("bad time '") + value + "' for --every (expected seconds above 0, up to 1000)";
+                error = std::string("bad time '") + cut(value) + "' for --every (expected seconds above 0, up to 1000)";
                 return false;
             }
             everyGiven = true;
@@ -205,7 +222,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--fps") {
             if (!needValue("a number of frames per second")) return false;
             if (!parseRate(value, result.fps)) {
-                error = std::string("bad frame rate '") + value + "' (expected a number above 0, up to 1000)";
+                error = std::string("bad frame rate '") + cut(value) + "' (expected a number above 0, up to 1000)";
                 return false;
             }
             fpsGiven = true;
@@ -214,7 +231,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             if (!needValue("a time in seconds")) return false;
             double& seconds = option == "--from" ? result.fromSeconds : result.toSeconds;
             if (!parseSeconds(value, MAX_CAPTURE_SECONDS, seconds)) {
-                error = std::string("bad time '") + value + "' for " + option + " (expected seconds from 0 to 100000)";
+                error = std::string("bad time '") + cut(value) + "' for " + option + " (expected seconds from 0 to 100000)";
                 return false;
             }
             (option == "--from" ? fromGiven : toGiven) = true;
@@ -223,7 +240,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             if (!needValue(option == "--solo" ? "a channel number" : "channel numbers such as 2,3")) return false;
             std::vector<int> channels;
             if (!parseChannelList(value, channels) || (option == "--solo" && channels.size() != 1)) {
-                error = std::string("bad channel '") + value + "' for " + option + " (expected " +
+                error = std::string("bad channel '") + cut(value) + "' for " + option + " (expected " +
                         (option == "--solo" ? "a number" : "numbers, comma separated,") + " from 1 to 128)";
                 return false;
             }
@@ -258,7 +275,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             (option == "--texture" ? result.viewTexture : result.viewMesh) = value;
             ++i;
         } else {
-            error = "unknown option '" + option + "'";
+            error = "unknown option '" + cut(option) + "'";
             return false;
         }
     }
@@ -327,6 +344,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             error = "--sheet takes --every, not --fps";
             return false;
         }
+        // Without --to the capture runs to the show's end, which the
+        // capture knows once it has read the project (and says when --from
+        // is past it).
+        if (!toGiven && result.toSeconds <= result.fromSeconds) result.toSeconds = MAX_CAPTURE_SECONDS;
         if (result.toSeconds <= result.fromSeconds) {
             error = "--to must be later than --from";
             return false;

@@ -1,7 +1,10 @@
 #include "app/frame_capture.h"
 
 #include <cmath>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/show_session.h"
 #include "music/mixer.h"
@@ -9,9 +12,39 @@
 #include "render/frame.h"
 #include "render/screenshot.h"
 
-FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
-    : fps(framesPerSecond), first(std::lround(fromSeconds * framesPerSecond)), end(std::lround(toSeconds * framesPerSecond))
+namespace {
+
+// A frame number, held where a long and a double count it exactly (a rate of
+// 1e300 would otherwise pass every integer).
+long frameNumber(double frames)
 {
+    constexpr double MOST = 9007199254740992.0;  // 2^53
+    return frames >= 0 ? std::lround(std::min(frames, MOST)) : 0;
+}
+
+std::string text(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+}  // namespace
+
+FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
+    : fps(framesPerSecond), first(frameNumber(fromSeconds * framesPerSecond)), end(frameNumber(toSeconds * framesPerSecond))
+{
+}
+
+std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double toSeconds, double showEnd,
+                            const std::string& rateOption)
+{
+    if (fromSeconds >= showEnd)
+        return "nothing to write: --from " + text(fromSeconds) + " is at or after the end of the show at " +
+               text(showEnd) + " seconds";
+    if (span.count() > 0) return std::string();
+    return "nothing to write: " + rateOption + " puts no frame between " + text(fromSeconds) + " and " +
+           text(std::min(toSeconds, showEnd)) + " seconds (frame k shows the time k / fps)";
 }
 
 int64_t FrameSpan::musicFrame(long frame) const { return std::llround(frame * static_cast<double>(MIX_RATE) / fps); }

@@ -78,20 +78,16 @@ private:
 
 // The span's music in a temporary WAV file for ffmpeg to read, removed when
 // `wav` goes (or by the interruption handler).
-bool writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embedded, const FrameSpan& span,
-                       OutputFile& wav)
+bool writeTemporaryWav(XmModule* module, const FrameSpan& span, OutputFile& wav)
 {
     const char* directory = std::getenv("TMPDIR");
     if (!wav.openScratch(directory && *directory ? directory : "/tmp", "show-video-")) {
         complain(wav.error());
         return false;
     }
-    ModuleSource music;
-    XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     std::string error;
     const int64_t first = span.musicFrame(span.first);
     const bool written = writeModuleWav(module, wav, first, span.musicFrame(span.end) - first, error);
-    freeModule(module);
     if (!written) complain(error);
     return written;
 }
@@ -126,7 +122,8 @@ std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::
     if (width % 2 || height % 2) arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
     if (hasEncoder(encoderList, "aac")) arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k"});
     else if (hasEncoder(encoderList, "libmp3lame")) arguments.insert(arguments.end(), {"-c:a", "libmp3lame", "-b:a", "192k"});
-    arguments.insert(arguments.end(), {"-movflags", "+faststart", outputPath});
+    // The music ends with the frames, also when the show ends before the span does.
+    arguments.insert(arguments.end(), {"-shortest", "-movflags", "+faststart", outputPath});
     return arguments;
 }
 
@@ -139,6 +136,8 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     }
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
+    CaptureMusic music;
+    if (!music.load(commandLine, embedded)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     Show show;
     if (!startHeadlessGraphics(screenWidth, screenHeight) || !show.load(project)) {
@@ -146,8 +145,16 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
         return 1;
     }
     // The video and its music stop where the show ends.
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds,
-                         std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
+    const double showEnd = show.timeline->showLength();
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min<double>(commandLine.toSeconds, showEnd));
+    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
+                                              "--fps " + numberText(commandLine.fps));
+    if (!empty.empty()) {
+        complain(empty);
+        shutdownRenderer();
+        show.destroy();
+        return 1;
+    }
     // ffmpeg writes a temporary beside the video, which is put in place
     // only when ffmpeg succeeded and wrote something.
     OutputFile video, wav;
@@ -157,7 +164,7 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain(video.error());
     } else if (video.direct()) {
         complain("cannot write " + commandLine.videoFile + ": a video is written into a file, not a device or FIFO");
-    } else if (!writeTemporaryWav(commandLine, embedded, span, wav)) {
+    } else if (!writeTemporaryWav(music.module, span, wav)) {
     } else if (interruptionSignal()) {
         complain("interrupted while writing the music: " + commandLine.videoFile + " is not written");
     } else {

@@ -317,7 +317,7 @@ TEST(RenderCommand, MusicCoversTheFramesSpan)
     for (int row = 0; row < 64; row += 4) xm.patterns[0].at(row, 0) = cell(row % 8 ? "C-5" : "C-4", 1);
     const std::string module = writeModule(xm, "render.xm");
     const std::string directory = tempPath("frames");
-    const RunResult run = runShow("--render " + directory + " --fps 10 --from 1 --to 2.5 --module " + module);
+    const RunResult run = runShow("--render " + directory + " --force --fps 10 --from 1 --to 2.5 --module " + module);
     if (run.exitCode != 0 && run.output.find("headless") != std::string::npos) GTEST_SKIP() << run.output;
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const Wav music = readWav(directory + "/music.wav");

@@ -68,7 +68,7 @@ expect 2 "bad time '6e13' for --seconds" "--seconds 6e13" "$show" --wav "$work/x
 expect 2 "bad time '1e15' for --seconds" "--seconds 1e15" "$show" --wav "$work/x.wav" --seconds 1e15
 expect 2 "bad time '1e300' for --to" "--to 1e300" "$show" --render "$work/r" --to 1e300
 expect 2 "bad time '1e300' for --from" "--from 1e300" "$show" --render "$work/r" --from 1e300 --to 1e301
-expect 1 "no frames to write" "--from after the show" "$show" --render "$work/r" --from 200 --to 300
+expect 1 "nothing to write: --from 200 is at or after the end of the show" "--from after the show" "$show" --render "$work/r" --from 200 --to 300
 [ ! -e "$work/x.wav" ] || fail "no WAV file is written for a refused length"
 
 # An output directory that cannot be written is found before the build.
