@@ -336,13 +336,18 @@ struct Parser {
     {
         // Every recipe is read and its work counted before any is rendered.
         std::vector<InstrumentRecipe> recipes;
-        int64_t work = 0;
+        int64_t work = 0, sampleBytes = 0;
         for (const InstrumentSource& i : instruments) {
             recipes.push_back(readInstrument(i));
             work += recipeWork(recipes.back().recipe);
             if (work > limits.synthesisWork)
                 fail(i.line, "instrument '" + i.name + "' brings the samples to " + std::to_string(work) +
                                  " frame terms, past the budget of " + std::to_string(limits.synthesisWork));
+            sampleBytes += 2 * int64_t{std::max(recipes.back().recipe.length, 1)};
+            if (sampleBytes > limits.sampleBytes)
+                fail(i.line, "instrument '" + i.name + "' brings the module's samples to " +
+                                 std::to_string(sampleBytes) + " bytes, past the limit of " +
+                                 std::to_string(limits.sampleBytes));
         }
         for (const InstrumentRecipe& recipe : recipes) addInstrument(recipe, xm);
         if (order.empty()) fail(lastLine, "the song has no order");

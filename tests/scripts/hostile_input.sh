@@ -71,6 +71,26 @@ expect 2 "bad time '1e300' for --from" "--from 1e300" "$show" --render "$work/r"
 expect 1 "nothing to write: --from 200 is at or after the end of the show" "--from after the show" "$show" --render "$work/r" --from 200 --to 300
 [ ! -e "$work/x.wav" ] || fail "no WAV file is written for a refused length"
 
+# Endless or oversized inputs to the tools, and options that ask for more
+# memory than a capture may hold: refused at once, never an abort.
+xmtune=$(dirname "$projc")/xmtune
+expect 1 "cannot read /dev/zero: is over the limit of 16777216 bytes" "projc reads an endless input" \
+  "$projc" /dev/zero -o "$work/z.bin"
+expect 1 "cannot read /dev/zero: is over the limit of 33554432 bytes" "projc --decompile reads an endless input" \
+  "$projc" --decompile /dev/zero -o "$work/z.proj"
+expect 1 "cannot read /dev/zero: is over the limit of 4194304 bytes" "xmtune reads an endless input" \
+  "$xmtune" /dev/zero -o "$work/z.xm"
+expect 1 "over the limit of 2048 a sheet" "--sheet --every 0.001" "$show" --sheet "$work/s.png" --every 0.001
+expect 2 "is 268435456 pixels, over the limit" "--resolution 16384x16384" \
+  "$show" --render "$work/r" --resolution 16384x16384
+expect 2 "bad time '1111111111111111111111111111111111111111... (100000 characters)' for --to" "a 100 KB number" \
+  "$show" --render "$work/r" --to "$(head -c 100000 /dev/zero | tr '\0' 1)"
+for i in $(seq 17); do printf 'instrument i%d\n osc sine C-4\n length 1000000\n' "$i"; done >"$work/big.tune"
+printf 'pattern p\n.\norder p\n' >>"$work/big.tune"
+expect 1 "brings the module's samples to 34000000 bytes, past the limit" "a tune of a 34 MB module" \
+  "$xmtune" "$work/big.tune" -o "$work/big.xm"
+[ ! -e "$work/z.bin" ] && [ ! -e "$work/z.xm" ] && [ ! -e "$work/big.xm" ] || fail "a refused input left an output"
+
 # An output directory that cannot be written is found before the build.
 printf 'texture\n  build SetSize 512\n' >"$work/slow.proj"
 for i in $(seq 200); do printf '  build Clouds 8 0 0 64\n'; done >>"$work/slow.proj"
