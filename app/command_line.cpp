@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
@@ -363,7 +364,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         }
         // A preview learns the show's length from its data, and plays round.
         if (result.fromSeconds >= 122.0 && !result.watch) {
-            error = "--from must be before the end of the show (122 seconds)";
+            char text[64];
+            std::snprintf(text, sizeof text, "--from %g is past the end of the show at 122 seconds", result.fromSeconds);
+            error = text;
             return false;
         }
         if (result.watch && result.projectFile.empty() && result.moduleFile.empty()) {

@@ -91,7 +91,9 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     CommandLine commandLine;
     std::string error;
     if (!parseCommandLine(argc, argv, commandLine, error)) {
-        std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
+        // The whole usage for an option not known; a bad value is one line.
+        if (error.rfind("unknown option", 0) == 0) std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
+        else std::fprintf(stderr, "show: %s (show --help lists the options)\n", error.c_str());
         return 2;
     }
     // A project source that names its music plays it, unless --module names other.

@@ -379,7 +379,9 @@ struct Parser {
     }
 };
 
-Words split(const std::string& text)
+// The words of a line; `unclosed` tells of a quote opened and not closed,
+// which a project source refuses too.
+Words split(const std::string& text, bool& unclosed)
 {
     Words words;
     std::string word;
@@ -395,6 +397,7 @@ Words split(const std::string& text)
         }
     }
     if (!word.empty()) words.push_back(word);
+    unclosed = quoted;
     return words;
 }
 
@@ -420,7 +423,9 @@ bool compileTuneSource(const std::string& text, const std::string& fileName, std
             read += line.size() + 1;
             if (read > limits.sourceBytes)
                 fail(number, "a tune source has at most " + std::to_string(limits.sourceBytes) + " bytes");
-            Words words = split(line);
+            bool unclosed = false;
+            Words words = split(line, unclosed);
+            if (unclosed) fail(number, "a quoted text has no closing quote");
             if (!words.empty()) parser.statement({number, std::move(words)});
         }
         parser.finish(number);

@@ -153,6 +153,7 @@ TEST(TuneSource, ErrorsNameTheLine)
     } cases[] = {
         {"speed 0", "song.tune:1: a speed 0 is outside 1..31"},
         {"tempo 6", "song.tune:1: unknown statement 'tempo'"},
+        {"title \"Ignition", "song.tune:1: a quoted text has no closing quote"},
         {head + "  osc buzz C-4", "song.tune:4: unknown oscillator 'buzz'"},
         {head + "  volume 65", "song.tune:4: a volume 65 is outside 0..64"},
         {head + "  wobble 3", "song.tune:4: unknown instrument word 'wobble'"},

@@ -95,6 +95,23 @@ expect 1 "brings the module's samples to 34000000 bytes, past the limit" "a tune
   "$xmtune" "$work/big.tune" -o "$work/big.xm"
 [ ! -e "$work/z.bin" ] && [ ! -e "$work/z.xm" ] && [ ! -e "$work/big.xm" ] || fail "a refused input left an output"
 
+expect 2 "--from 200 is past the end of the show at 122 seconds" "--from 200 for the show" "$show" --from 200
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "--from 200: one line, not the usage: $(head -c 300 "$work/err")"
+expect 1 "nothing to write: --fps 0.001 puts no frame" "a tiny --fps" "$show" --render "$work/r" --fps 0.001
+
+# Counts past what project data holds name the line where they pass it.
+for i in $(seq 256); do printf 'light\n'; done >"$work/lights.proj"
+expect 1 "lights.proj:256:1: a project holds at most 255 objects of a kind" "256 lights" \
+  "$projc" "$work/lights.proj" -o "$work/lights.bin"
+(printf 'mesh\n'; for i in $(seq 256); do printf '  build Sphere\n'; done) >"$work/tracks.proj"
+expect 1 "tracks.proj:257:3: an object has at most 255 build tracks" "256 tracks" \
+  "$projc" "$work/tracks.proj" -o "$work/tracks.bin"
+(printf 'mesh from 0 to 300\n  param Repeat 1\n'; for i in $(seq 256); do printf '    key %d smooth 1\n' "$i"; done) >"$work/keys.proj"
+expect 1 "keys.proj:258:5: a track has at most 255 keys" "256 keys" "$projc" "$work/keys.proj" -o "$work/keys.bin"
+printf 'title "Ignition\n' >"$work/quote.tune"
+expect 1 "quote.tune:1: a quoted text has no closing quote" "an unclosed quote in a tune" \
+  "$xmtune" "$work/quote.tune" -o "$work/quote.xm"
+
 # An output directory that cannot be written is found before the build.
 printf 'texture\n  build SetSize 512\n' >"$work/slow.proj"
 for i in $(seq 200); do printf '  build Clouds 8 0 0 64\n'; done >>"$work/slow.proj"
