@@ -11,10 +11,10 @@ cd "$(dirname "$0")"
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libegl-dev libegl-mesa0 libgl-dev libgl1-mesa-dri libglu1-mesa-dev
-  libfreetype-dev zlib1g-dev
+  libfreetype-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev llvm
-  xvfb xauth x11-utils xdotool ffmpeg
+  xvfb xauth x11-utils xdotool ffmpeg sox python3
 )
 
 missing=()

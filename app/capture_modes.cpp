@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/frame_capture.h"
+#include "app/frame_writer.h"
 #include "app/preview_transport.h"
 #include "app/settings.h"
 #include "app/show_session.h"
@@ -29,16 +30,17 @@
 
 namespace {
 
-bool writeFrame(const std::string& path, int width, int height)
+// A frame as read back (bottom row first) as an opaque PNG file's bytes:
+// the rows are handed to the encoder bottom up, so nothing is copied.
+bool encodeFramePng(const WrittenFrame& frame, std::vector<uint8_t>& bytes, std::string& error)
 {
-    std::vector<uint8_t> rgba;
-    readFrame(width, height, rgba);
-    std::string error;
-    if (!Sys_WritePng(path, width, height, rgba.data(), width * 4, &error, OutputFile::Name::Made)) {
-        complain(error);
-        return false;
-    }
-    return true;
+    PngPicture picture;
+    picture.width = frame.width;
+    picture.height = frame.height;
+    picture.stride = -static_cast<ptrdiff_t>(frame.width) * 4;
+    picture.top = frame.pixels.data() + static_cast<ptrdiff_t>(frame.height - 1) * frame.width * 4;
+    picture.opaque = true;
+    return Sys_EncodePng(picture, PngEffort::Fast, bytes, &error);
 }
 
 // A frame of a capture: frame_ and five digits or more, .png.
@@ -97,7 +99,8 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
     if (!clearOlderFrames(commandLine.renderDirectory, commandLine.force)) return 1;
 
-    if (!startHeadlessGraphics(commandLine.width, commandLine.height)) return 1;
+    if (!startHeadlessGraphics(commandLine.width, commandLine.height, commandLine.stretch, commandLine.supersample))
+        return 1;
 
     Show show;
     if (!show.load(project)) return 1;
@@ -115,13 +118,38 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     show.timeline->start();
 
     bool failed = false;
-    // A Ctrl-C ends the capture after the frame being written: every frame is a whole picture.
+    // A Ctrl-C ends the capture after the frame being drawn; the frames handed
+    // over are still encoded and placed: every frame is a whole picture.
     StopOnInterruption stopHere;
-    const long written = captureFrames(show, span, [&](long k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%05ld.png", k - span.first);
-        return writeFrame(commandLine.renderDirectory + name, commandLine.width, commandLine.height);
+    // Frame n of the span is frame_n.png: the writer places them in the order handed over.
+    const int factor = commandLine.supersample;
+    auto encode = [factor](const WrittenFrame& frame, std::vector<uint8_t>& bytes, std::string& error) {
+        if (factor == 1) return encodeFramePng(frame, bytes, error);
+        WrittenFrame small{frame.sequence, frame.width / factor, frame.height / factor, {}};
+        filterDown(frame.pixels.data(), small.width, small.height, factor, small.pixels);
+        return encodeFramePng(small, bytes, error);
+    };
+    // A frame drawn large takes a lot of memory: fewer of them wait.
+    const int workers = FrameWriter::defaultWorkers();
+    FrameWriter writer(workers, factor == 1 ? 2 * workers : workers, encode,
+                       [&](long sequence, const std::vector<uint8_t>& bytes, std::string& error) {
+                           char name[32];
+                           std::snprintf(name, sizeof name, "/frame_%05ld.png", sequence);
+                           return Sys_WriteFileBytes(commandLine.renderDirectory + name, bytes, &error, OutputFile::Name::Made);
+                       });
+    const int width = commandLine.width * factor, height = commandLine.height * factor;
+    captureFrames(show, span, [&](long) {
+        std::vector<uint8_t> pixels = writer.buffer();
+        pixels.resize(static_cast<size_t>(width) * height * 4);
+        readFramePixels(width, height, pixels.data());
+        return writer.submit(std::move(pixels), width, height);
     }, failed);
+    std::string writeError;
+    if (!writer.finish(writeError)) {
+        complain(writeError);
+        failed = true;
+    }
+    const long written = writer.placed();
     int exitCode = failed ? 1 : 0;
     shutdownRenderer();
     show.destroy();
@@ -192,6 +220,8 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain(music.origin + ": " + moduleLoadError());
         return 1;
     }
+    std::fprintf(stderr, "show: %s plays with the %s player\n", music.origin.c_str(),
+                 playerModeName(module->playerMode));
     int32_t highest = 0;
     const ChannelMask muted = mutedChannelsOf(commandLine, highest);
     if (highest > module->channelCount) {

@@ -93,6 +93,8 @@ const char* usageText()
            "\n"
            "  --resolution WxH   skip the dialog and run at W x H pixels\n"
            "  --fullscreen       skip the dialog and run full screen\n"
+           "  --stretch          fill a screen (or capture) that is not 4:3 with the\n"
+           "                     picture stretched, instead of 4:3 between black bars\n"
            "  --project FILE     read the project from FILE instead of the built-in data:\n"
            "                     compiled project data, or a project source compiled here\n"
            "  --from S           start the show (and its music) at S seconds\n"
@@ -121,12 +123,22 @@ const char* usageText()
            "    --to S           second at which the capture stops (default 122)\n"
            "  --video FILE       headless: the frames and music of --from to --to (at\n"
            "                     --fps) encoded by ffmpeg into FILE (H.264 and AAC)\n"
+           "  --timedemo         headless: draw every frame of --from to --to (at --fps)\n"
+           "                     as fast as it goes, without capture or sound, and print\n"
+           "                     the frame times per scene and the share of each pass\n"
+           "  --supersample N    with --render, --video or --sheet: draw each frame at N\n"
+           "                     (2 to 4) times the size and filter it down\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
            "                     its time and scene, from --from to --to\n"
            "    --every S        seconds between the thumbnails (default 2)\n"
            "  --dump-meshes DIR  headless: build the project and write each mesh as\n"
            "                     DIR/mesh_00.obj, ... (Wavefront OBJ)\n"
            "  --module FILE      play the XM module or tune source in FILE instead of the built-in music\n"
+           "  --player exact|ft2 play the music with the engine's exact player or as\n"
+           "                     FastTracker 2 plays it, in the show, --wav, captures\n"
+           "                     and --watch. Without it a module made by xmtune plays\n"
+           "                     exact (unless its source says 'player ft2'), a module\n"
+           "                     from any other tracker as FastTracker 2\n"
            "  --wav FILE         no window: write the music as a 16-bit stereo 44,100 Hz WAV file\n"
            "    --seconds S      seconds of music to write (default 122)\n"
            "  --dump-textures DIR  headless: build the project's textures and write them\n"
@@ -139,7 +151,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     result = CommandLine();
     bool resolutionGiven = false, fpsGiven = false, fromGiven = false, toGiven = false;
     bool renderGiven = false, secondsGiven = false, everyGiven = false;
-    bool channelsGiven = false, viewGiven = false;
+    bool channelsGiven = false, viewGiven = false, timedemoGiven = false, supersampleGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -153,6 +165,21 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return true;
         } else if (option == "--fullscreen") {
             result.fullScreen = true;
+        } else if (option == "--stretch") {
+            result.stretch = true;
+        } else if (option == "--supersample") {
+            if (!needValue("a factor from 2 to 4")) return false;
+            const std::string text = value;
+            if (text.size() != 1 || text[0] < '1' || text[0] > '4') {
+                error = "bad --supersample '" + text + "' (expected 2, 3 or 4)";
+                return false;
+            }
+            result.supersample = text[0] - '0';
+            supersampleGiven = true;
+            ++i;
+        } else if (option == "--timedemo") {
+            result.mode = RunMode::Timedemo;
+            timedemoGiven = true;
         } else if (option == "--resolution") {
             if (!needValue("a resolution such as 800x600")) return false;
             if (!parseResolution(value, result.width, result.height)) {
@@ -182,6 +209,15 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--module") {
             if (!needValue("a file name")) return false;
             result.moduleFile = value;
+            ++i;
+        } else if (option == "--player") {
+            if (!needValue("a player, exact or ft2")) return false;
+            PlayerMode mode;
+            if (!parsePlayerMode(value, mode)) {
+                error = std::string("bad player '") + value + "' (expected exact or ft2)";
+                return false;
+            }
+            result.player = mode;
             ++i;
         } else if (option == "--wav") {
             if (!needValue("a file name")) return false;
@@ -303,18 +339,23 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         error = "--dump-meshes does not go with --render";
         return false;
     }
+    if (supersampleGiven && result.mode != RunMode::Render && result.mode != RunMode::Video &&
+        result.mode != RunMode::Sheet) {
+        error = "--supersample goes with --render, --video and --sheet only";
+        return false;
+    }
     const int captures = !result.renderDirectory.empty() + !result.dumpDirectory.empty() +
-                         !result.sheetFile.empty() + !result.videoFile.empty();
+                         !result.sheetFile.empty() + !result.videoFile.empty() + timedemoGiven;
     if (captures > 1) {
-        error = "--render, --dump-meshes, --sheet and --video go one at a time";
+        error = "--render, --dump-meshes, --sheet, --video and --timedemo go one at a time";
         return false;
     }
     const bool previewGiven = result.watch || captures > 0 || everyGiven;
     if (!result.wavFile.empty()) {
         if (renderGiven || resolutionGiven || result.fullScreen || fpsGiven || fromGiven || toGiven ||
             !result.projectFile.empty() || !result.dumpDirectory.empty() || !result.textureDirectory.empty() ||
-            previewGiven) {
-            error = "--wav goes with --module, --seconds, --solo and --mute only";
+            previewGiven || result.stretch) {
+            error = "--wav goes with --module, --player, --seconds, --solo and --mute only";
             return false;
         }
         result.mode = RunMode::Wav;
@@ -330,13 +371,17 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     }
     if (!result.textureDirectory.empty()) {
         if (!result.renderDirectory.empty() || !result.dumpDirectory.empty() || resolutionGiven || result.fullScreen ||
-            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty() || previewGiven) {
+            fpsGiven || fromGiven || toGiven || !result.moduleFile.empty() || previewGiven || result.stretch) {
             error = "--dump-textures goes with --project only";
             return false;
         }
         result.mode = RunMode::DumpTextures;
-    } else if (result.mode == RunMode::Render || result.mode == RunMode::Sheet || result.mode == RunMode::Video) {
-        const char* name = result.mode == RunMode::Render ? "--render" : result.mode == RunMode::Sheet ? "--sheet" : "--video";
+    } else if (result.mode == RunMode::Render || result.mode == RunMode::Sheet || result.mode == RunMode::Video ||
+               result.mode == RunMode::Timedemo) {
+        const char* name = result.mode == RunMode::Render ? "--render"
+                           : result.mode == RunMode::Sheet ? "--sheet"
+                           : result.mode == RunMode::Video ? "--video"
+                                                           : "--timedemo";
         if (result.fullScreen || result.watch) {
             error = std::string(result.fullScreen ? "--fullscreen" : "--watch") + " does not go with " + name;
             return false;
@@ -354,7 +399,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             return false;
         }
     } else {
-        if (result.mode == RunMode::DumpMeshes && (result.fullScreen || resolutionGiven || fromGiven || result.watch)) {
+        if (result.mode == RunMode::DumpMeshes &&
+            (result.fullScreen || resolutionGiven || fromGiven || result.watch || result.stretch)) {
             error = "--dump-meshes goes with --project only";
             return false;
         }

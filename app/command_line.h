@@ -2,8 +2,11 @@
 // the setup dialog and runs the show; the options serve people who capture,
 // author and test shows.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "music/player_mode.h"
 
 enum class RunMode {
     Show,    // the show in a window (or full screen)
@@ -13,6 +16,7 @@ enum class RunMode {
     DumpTextures,  // headless: every texture of the project as a PNG file
     Sheet,   // headless: a contact sheet of thumbnails as one PNG file
     Video,   // headless: frames and music encoded by ffmpeg
+    Timedemo,  // headless: every frame of a span drawn and timed, nothing kept
     Help,
 };
 
@@ -21,6 +25,11 @@ struct CommandLine {
     bool skipDialog = false;  // --resolution or --fullscreen given
     int width = 640, height = 480;
     bool fullScreen = false;
+    // The picture fills an output of any shape, 4:3 or not; else it keeps
+    // its shape between black bars.
+    bool stretch = false;
+    // Captures: each frame drawn at N times the size and filtered down.
+    int supersample = 1;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     bool force = false;  // --render: remove an older capture's frames first
@@ -29,6 +38,9 @@ struct CommandLine {
     double fps = 60.0;  // fractions allowed: 0.5 is a frame every 2 seconds
     double fromSeconds = 0.0, toSeconds = 122.0;  // --from also starts the show
     std::string moduleFile;  // empty: the built-in music module
+    // --player: the player every module plays with; none: the one its
+    // header asks for (the engine's own modules exact, others FastTracker 2).
+    std::optional<PlayerMode> player;
     std::string wavFile;
     double wavSeconds = 122.0;
     bool watch = false;  // the show reloads its project and module when they change

@@ -149,7 +149,7 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
-    if (!startHeadlessGraphics(screenWidth, screenHeight)) return 1;
+    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch, commandLine.supersample)) return 1;
     Show show;
     if (!show.load(project)) return 1;
     auto stop = [&](const std::string& reason) {
@@ -188,9 +188,11 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
     std::vector<uint8_t> frame;
     bool failed = false;
     const long taken = captureFrames(show, span, [&](long k) {
-        readFrame(screenWidth, screenHeight, frame);
+        // Drawn large, the thumbnail is the mean of more pixels.
+        const int drawnWidth = screenWidth * commandLine.supersample, drawnHeight = screenHeight * commandLine.supersample;
+        readFrame(drawnWidth, drawnHeight, frame);
         drawCell(sheet, layout, static_cast<int>(k - span.first),
-                 shrink(frame, screenWidth, screenHeight, thumbWidth, thumbHeight), k * commandLine.everySeconds,
+                 shrink(frame, drawnWidth, drawnHeight, thumbWidth, thumbHeight), k * commandLine.everySeconds,
                  sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount));
         return true;
     }, failed);

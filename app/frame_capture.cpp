@@ -70,6 +70,24 @@ long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(l
     return captured;
 }
 
+void filterDown(const uint8_t* large, int width, int height, int factor, std::vector<uint8_t>& out)
+{
+    out.resize(static_cast<size_t>(width) * height * 4);
+    const size_t largeRow = static_cast<size_t>(width) * factor * 4;
+    const unsigned count = static_cast<unsigned>(factor * factor);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            unsigned sums[4] = {0, 0, 0, 0};
+            for (int sy = 0; sy < factor; ++sy) {
+                const uint8_t* in = large + (static_cast<size_t>(y) * factor + sy) * largeRow +
+                                    static_cast<size_t>(x) * factor * 4;
+                for (int sx = 0; sx < factor * 4; ++sx) sums[sx & 3] += in[sx];
+            }
+            uint8_t* pixel = &out[(static_cast<size_t>(y) * width + x) * 4];
+            for (int c = 0; c < 4; ++c) pixel[c] = static_cast<uint8_t>((sums[c] + count / 2) / count);
+        }
+}
+
 void readFrame(int width, int height, std::vector<uint8_t>& rgba)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);

@@ -34,5 +34,10 @@ std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double to
 // of frames captured.
 long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(long frame)>& capture, bool& failed);
 
+// A frame drawn at `factor` times width x height, filtered down: each pixel
+// the mean of the factor x factor pixels it covers (rounded), rows in the
+// order they come.
+void filterDown(const uint8_t* large, int width, int height, int factor, std::vector<uint8_t>& out);
+
 // The drawn frame as RGBA with alpha 255, the top row first.
 void readFrame(int width, int height, std::vector<uint8_t>& rgba);

@@ -81,7 +81,7 @@ public:
             complain("cannot open a window with an OpenGL context");
             return 1;
         }
-        if (!initRenderer(width, height)) {
+        if (!initRenderer(width, height, commandLine_.stretch ? PictureFit::Stretch : PictureFit::KeepShape)) {
             complain("the OpenGL driver lacks a required extension");
             return 1;
         }

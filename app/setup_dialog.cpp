@@ -1,5 +1,6 @@
 #include "app/setup_dialog.h"
 
+#include <cstdio>
 #include <iterator>
 
 #include "app/settings.h"
@@ -18,6 +19,7 @@ const DialogControl setupControls[] = {
     {ID_RES_800, DialogControlKind::RadioButton, "800 x 600", 11, 38, 48, 8, false},
     {ID_RES_1024, DialogControlKind::RadioButton, "1024 x 768", 11, 50, 52, 8, false},
 };
+constexpr int TEMPLATE_HEIGHT = 70, GROUP_BOX = 4, DISPLAY_ROW = 11;  // a fourth radio's room
 
 struct ResolutionChoice {
     int controlId;
@@ -32,15 +34,41 @@ const ResolutionChoice resolutionChoices[] = {
 
 }  // namespace
 
-const DialogTemplate& setupDialogTemplate()
+namespace {
+
+bool offersDisplay(const Settings& settings)
+{
+    if (settings.displayWidth <= 0 || settings.displayHeight <= 0) return false;
+    for (const ResolutionChoice& choice : resolutionChoices)
+        if (choice.width == settings.displayWidth && choice.height == settings.displayHeight) return false;
+    return true;
+}
+
+}  // namespace
+
+const DialogTemplate& setupDialogTemplate(const Settings& settings)
 {
     static DialogTemplate dialog = {128,
-                                    70,
+                                    TEMPLATE_HEIGHT,
                                     setupControls,
                                     static_cast<int>(std::size(setupControls)),
                                     dialogFontResource().data,
                                     dialogFontResource().size};
-    return dialog;
+    if (!offersDisplay(settings)) return dialog;
+    // The same dialog, one row taller, the display's own mode under the three.
+    static DialogControl controls[std::size(setupControls) + 1];
+    static char text[32];
+    static DialogTemplate withDisplay;
+    std::snprintf(text, sizeof text, "%d x %d", static_cast<int>(settings.displayWidth),
+                  static_cast<int>(settings.displayHeight));
+    std::copy(std::begin(setupControls), std::end(setupControls), controls);
+    controls[GROUP_BOX].height += DISPLAY_ROW;
+    controls[std::size(setupControls)] = {ID_RES_DISPLAY, DialogControlKind::RadioButton, text, 11, 61, 56, 8, false};
+    withDisplay = dialog;
+    withDisplay.height = TEMPLATE_HEIGHT + DISPLAY_ROW;
+    withDisplay.controls = controls;
+    withDisplay.controlCount = static_cast<int>(std::size(controls));
+    return withDisplay;
 }
 
 bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
@@ -58,6 +86,10 @@ bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
                     settings.screenHeight = choice.height;
                     break;
                 }
+            if (offersDisplay(settings) && Dialog_IsChecked(dialog, ID_RES_DISPLAY)) {
+                settings.screenWidth = settings.displayWidth;
+                settings.screenHeight = settings.displayHeight;
+            }
             if (Dialog_IsChecked(dialog, ID_FULLSCREEN)) settings.fullScreen = 1;
             Dialog_End(dialog, 1);
             return true;
@@ -68,4 +100,7 @@ bool setupDialogProc(DialogState& dialog, DialogMessage message, int controlId)
     return false;
 }
 
-intptr_t runSetupDialog(Settings& settings) { return Sys_RunDialog(setupDialogTemplate(), setupDialogProc, &settings); }
+intptr_t runSetupDialog(Settings& settings)
+{
+    return Sys_RunDialog(setupDialogTemplate(settings), setupDialogProc, &settings);
+}

@@ -12,9 +12,12 @@ enum SetupControlId : int {
     ID_EXIT = 1003,
     ID_RES_800 = 1004,
     ID_RES_1024 = 1005,
+    ID_RES_DISPLAY = 1006,  // the display's own resolution, when it is none of the three
 };
 
-const DialogTemplate& setupDialogTemplate();
+// The three resolutions, and a fourth, the display's own, when the settings
+// know it and it is none of the three.
+const DialogTemplate& setupDialogTemplate(const Settings& settings = Settings());
 
 // The dialog's procedure, its context a Settings: checks "640 x 480" at
 // start; Run stores the resolution and window mode there and ends with 1; Exit and a close request end

@@ -125,16 +125,19 @@ void Show::destroy()
     registry = nullptr;
 }
 
-bool startHeadlessGraphics(int32_t width, int32_t height)
+bool startHeadlessGraphics(int32_t width, int32_t height, bool stretch, int32_t supersample)
 {
+    width *= supersample;
+    height *= supersample;
     if (!GLimp_CreateHeadless(width, height)) {
         complain("cannot create a headless OpenGL context");
         return false;
     }
-    if (!initRenderer(width, height)) {
+    if (!initRenderer(width, height, stretch ? PictureFit::Stretch : PictureFit::KeepShape)) {
         complain("the OpenGL driver lacks a required extension");
         return false;
     }
+    tr.pixelScale = static_cast<float>(supersample);
     return true;
 }
 

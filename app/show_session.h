@@ -67,6 +67,8 @@ struct Show {
     void destroy();
 };
 
-// A headless context of width x height, set up as the show's own.
-bool startHeadlessGraphics(int32_t width, int32_t height);
+// A headless context of width x height (times `supersample`, the show's
+// pixel measures with it), set up as the show's own; the picture stretched
+// over it, or 4:3 between bars.
+bool startHeadlessGraphics(int32_t width, int32_t height, bool stretch = false, int32_t supersample = 1);
 bool makeDirectory(const std::string& path);

@@ -13,6 +13,7 @@
 #include "platform/interruption.h"
 #include "app/setup_dialog.h"
 #include "app/show_session.h"
+#include "app/timedemo.h"
 #include "app/video_capture.h"
 #include "music/playback.h"
 #include "music/xm_module.h"
@@ -35,8 +36,9 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         settings.screenWidth = commandLine.width;
         settings.screenHeight = commandLine.height;
         settings.fullScreen = commandLine.fullScreen ? 1 : 0;
-    } else if (runSetupDialog(settings) == 0) {
-        return 0;  // Exit or closed: nothing else has been created
+    } else {
+        GLimp_DisplaySize(settings.displayWidth, settings.displayHeight);  // offered beside the three
+        if (runSetupDialog(settings) == 0) return 0;  // Exit or closed: nothing else has been created
     }
 
     const int32_t width = settings.screenWidth, height = settings.screenHeight;
@@ -45,7 +47,7 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
         complain("cannot open a window with an OpenGL context");
         return 1;
     }
-    if (!initRenderer(width, height)) {
+    if (!initRenderer(width, height, commandLine.stretch ? PictureFit::Stretch : PictureFit::KeepShape)) {
         complain("the OpenGL driver lacks a required extension");
         return 1;
     }
@@ -96,6 +98,9 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
         else std::fprintf(stderr, "show: %s (show --help lists the options)\n", error.c_str());
         return 2;
     }
+    // Every module loaded from here on (show, --wav, captures, the preview's
+    // reloads) plays with the player the command line names, if it names one.
+    setPlayerModeOverride(commandLine.player);
     // A project source that names its music plays it, unless --module names other.
     if (commandLine.moduleFile.empty() && !commandLine.projectFile.empty())
         commandLine.moduleFile = musicNamedBy(commandLine.projectFile);
@@ -110,6 +115,7 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     case RunMode::DumpTextures: captured = runDumpTextures(commandLine, embedded); break;
     case RunMode::Sheet: captured = runContactSheet(commandLine, embedded); break;
     case RunMode::Video: captured = runVideo(commandLine, embedded); break;
+    case RunMode::Timedemo: return runTimedemo(commandLine, embedded);
     case RunMode::Show: break;
     }
     if (captured >= 0) {

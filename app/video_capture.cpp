@@ -11,6 +11,7 @@
 
 #include "app/contact_sheet.h"
 #include "app/frame_capture.h"
+#include "app/frame_writer.h"
 #include "app/settings.h"
 #include "app/show_session.h"
 #include "music/playback.h"
@@ -20,6 +21,7 @@
 #include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "render/render_state.h"
+#include "render/screenshot.h"
 
 namespace {
 
@@ -100,6 +102,22 @@ double encoderStallSeconds()
     return seconds > 0 ? seconds : 60.0;
 }
 
+// The frame as ffmpeg reads rgb24: the top row first, three bytes a pixel.
+bool rgbRowsOf(const WrittenFrame& frame, std::vector<uint8_t>& rgb, std::string&)
+{
+    rgb.resize(static_cast<size_t>(frame.width) * frame.height * 3);
+    uint8_t* out = rgb.data();
+    for (int y = frame.height - 1; y >= 0; --y) {
+        const uint8_t* in = &frame.pixels[static_cast<size_t>(y) * frame.width * 4];
+        for (int x = 0; x < frame.width; ++x, in += 4, out += 3) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::string& encoderList, int width,
@@ -140,7 +158,7 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!music.load(commandLine, embedded)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     Show show;
-    if (!startHeadlessGraphics(screenWidth, screenHeight) || !show.load(project)) {
+    if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch, commandLine.supersample) || !show.load(project)) {
         show.destroy();
         return 1;
     }
@@ -182,20 +200,34 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
             if (span.first > 0)
                 std::fprintf(stderr, "video: drawing the %ld frames before %s first, as the show does\n", span.first,
                              showTimeText(span.seconds(span.first)).c_str());
-            std::vector<uint8_t> rgba, rgb;
             bool failed = false;
-            const long written = captureFrames(show, span, [&](long k) {
-                readFrame(screenWidth, screenHeight, rgba);
-                rgb.resize(rgba.size() / 4 * 3);
-                for (size_t i = 0, j = 0; i < rgba.size(); i += 4, j += 3) {
-                    rgb[j] = rgba[i];
-                    rgb[j + 1] = rgba[i + 1];
-                    rgb[j + 2] = rgba[i + 2];
-                }
-                if (!Sys_WriteToChild(encoder, rgb.data(), rgb.size())) return false;
-                progress.frameDone(k - span.first + 1);
-                return true;
+            // Turned into ffmpeg's rows off the render thread, and fed to it in order.
+            const int factor = commandLine.supersample, workers = FrameWriter::defaultWorkers();
+            auto encode = [factor](const WrittenFrame& frame, std::vector<uint8_t>& rgb, std::string& error) {
+                if (factor == 1) return rgbRowsOf(frame, rgb, error);
+                WrittenFrame small{frame.sequence, frame.width / factor, frame.height / factor, {}};
+                filterDown(frame.pixels.data(), small.width, small.height, factor, small.pixels);
+                return rgbRowsOf(small, rgb, error);
+            };
+            FrameWriter writer(workers, factor == 1 ? 2 * workers : workers, encode,
+                               [&](long sequence, const std::vector<uint8_t>& rgb, std::string& error) {
+                                   if (!Sys_WriteToChild(encoder, rgb.data(), rgb.size())) {
+                                       error = "ffmpeg stopped taking frames";
+                                       return false;
+                                   }
+                                   progress.frameDone(sequence + 1);
+                                   return true;
+                               });
+            const int drawnWidth = screenWidth * factor, drawnHeight = screenHeight * factor;
+            captureFrames(show, span, [&](long) {
+                std::vector<uint8_t> pixels = writer.buffer();
+                pixels.resize(static_cast<size_t>(drawnWidth) * drawnHeight * 4);
+                readFramePixels(drawnWidth, drawnHeight, pixels.data());
+                return writer.submit(std::move(pixels), drawnWidth, drawnHeight);
             }, failed);
+            std::string writeError;
+            if (!writer.finish(writeError)) failed = true;
+            const long written = writer.placed();
             progress.finish();
             std::string outcome;
             // An interrupted video is not finished: ffmpeg is ended and its file removed.

@@ -814,11 +814,14 @@ bool parseProjectSource(const std::string& text, const std::string& fileName, Pr
 
 bool keysInOrderAndTime(const ProjectBuilder::Object& object, const ProjectBuilder::Track& track)
 {
-    // A key may stand at `to`, which the object's end is just before.
+    // A key may stand at `to`, which the object's end is just before. The
+    // Timeline runs while the show does, whatever its own times, so its
+    // keys (the closing one at the show's end among them) are only ordered.
+    const bool timed = object.section != SectionKind::Timeline;
     const float end = object.endTime > object.startTime ? justAfter(object.endTime) : object.endTime;
     for (size_t k = 0; k < track.keys.size(); ++k) {
         const float t = track.keys[k].time;
-        if ((k > 0 && !(t > track.keys[k - 1].time)) || !(t >= object.startTime && t <= end)) return false;
+        if ((k > 0 && !(t > track.keys[k - 1].time)) || (timed && !(t >= object.startTime && t <= end))) return false;
     }
     return true;
 }

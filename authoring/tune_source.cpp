@@ -298,6 +298,12 @@ struct Parser {
             needWords(line, 2, 2, "frequencies linear|amiga");
             if (w[1] != "linear" && w[1] != "amiga") fail(line.number, "frequencies are linear or amiga");
             xm.linearFrequencies = w[1] == "linear";
+        } else if (word == "player") {
+            // The player the module asks for: the engine's exact one unless
+            // the author wants it to play as FastTracker 2 plays it.
+            needWords(line, 2, 2, "player exact|ft2");
+            if (w[1] != "exact" && w[1] != "ft2") fail(line.number, "the player is exact or ft2");
+            xm.tracker = w[1] == "ft2" ? ENGINE_FT2_TRACKER_NAME : ENGINE_TRACKER_NAME;
         } else if (word == "restart") {
             needWords(line, 2, 2, "restart PATTERN");
             restart = w[1];

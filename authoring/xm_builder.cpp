@@ -112,7 +112,7 @@ std::vector<uint8_t> XmBuilder::build() const
     out.text("Extended Module: ", 17);
     out.text(name, 20);
     out.u8(0x1A);
-    out.text("show xm builder", 20);
+    out.text(tracker, 20);
     out.u16(0x0104);
     out.u32(headerSize);
     out.u16(songLengthField.value_or(static_cast<uint16_t>(order.size())));
@@ -162,7 +162,10 @@ std::vector<uint8_t> XmBuilder::build() const
             out.u8(instrument.panning.loopEnd);
             out.u8(envelopeType(instrument.volume));
             out.u8(envelopeType(instrument.panning));
-            out.zeros(4);  // vibrato
+            out.u8(instrument.vibratoType);
+            out.u8(instrument.vibratoSweep);
+            out.u8(instrument.vibratoDepth);
+            out.u8(instrument.vibratoRate);
             out.u16(instrument.fadeOut);
             out.zeros(22);
         }

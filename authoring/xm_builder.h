@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "music/player_mode.h"
+
 class XmBuilder {
 public:
     struct Cell {
@@ -55,6 +57,7 @@ public:
         std::array<uint8_t, 96> sampleMap{};
         Envelope volume, panning;
         uint16_t fadeOut = 0;  // as stored in the file
+        uint8_t vibratoType = 0, vibratoSweep = 0, vibratoDepth = 0, vibratoRate = 0;  // auto-vibrato
     };
 
     int channels = 4;
@@ -66,6 +69,9 @@ public:
     std::vector<Pattern> patterns;
     std::vector<Instrument> instruments;
     std::string name = "untitled";
+    // The header's tracker field: the engine's own name plays with the
+    // exact player, ENGINE_FT2_TRACKER_NAME with the FastTracker 2 one.
+    std::string tracker = ENGINE_TRACKER_NAME;
     // Raw header fields written instead of the true ones.
     std::optional<uint16_t> songLengthField, patternCountField, instrumentCountField, channelsField;
     uint32_t headerSize = 276;

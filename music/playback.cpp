@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/numeric.h"
+#include "music/ft2_player.h"
 #include "music/module_file.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
@@ -29,6 +30,7 @@ void releasePlayer()
     player.module = nullptr;
     std::free(player.positionLog);
     player.positionLog = nullptr;
+    releaseFt2State(ft2State());
     player.writeCursor = 0;
     player.heardChunk = 0;
 }
@@ -65,6 +67,12 @@ bool setUpPlayer(XmModule* module)
         return false;
     }
     for (int32_t c = 0; c < channels; ++c) player.channels[c].voice = &player.voices[c];
+    // The FastTracker 2 mode keeps its own song and channels and ticks.
+    module->tickHandler = tickStep;
+    if (module->playerMode == PlayerMode::Ft2 && !startFt2Playback(module, player.voices)) {
+        releasePlayer();
+        return false;
+    }
     const auto address = reinterpret_cast<uintptr_t>(player.mixBlock);
     player.mixBuffer = reinterpret_cast<float*>((address + 15) & ~uintptr_t(15));
     player.module = module;

@@ -23,4 +23,7 @@ int32_t framesPerTickAt(int32_t bpm);
 // the first row that the song plays a second time (where it loops) or
 // `maxRows` rows; the last entry is where that row would start, so every
 // row before it has a length.
+// A module for the FastTracker 2 player has its rows worked out as that
+// player plays them (whole-frame ticks, jumps, pattern delays).
 std::vector<SongRow> songRows(const XmModule& module, size_t maxRows = 1 << 16);
+std::vector<SongRow> ft2SongRows(const XmModule& module, size_t maxRows = 1 << 16);

@@ -44,11 +44,21 @@ std::vector<uint8_t> wavHeader(uint32_t dataBytes)
     return header;
 }
 
-// Chunk samples as little-endian bytes, whatever the machine's order.
+// Chunk samples as little-endian bytes, whatever the machine's order: on a
+// little-endian machine that is the chunk's own bytes.
 void appendFrames(std::vector<uint8_t>& out, const int16_t* values, int64_t frames)
 {
-    for (int64_t i = 0; i < frames * 2; ++i) put16(out, static_cast<uint16_t>(values[i]));
+    const size_t count = static_cast<size_t>(frames) * 2;
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values);
+    out.insert(out.end(), bytes, bytes + count * sizeof(int16_t));
+#else
+    for (size_t i = 0; i < count; ++i) put16(out, static_cast<uint16_t>(values[i]));
+#endif
 }
+
+// Chunks are gathered and written this many bytes at a time.
+constexpr size_t WRITE_BYTES = size_t{1} << 20;
 
 }  // namespace
 
@@ -68,6 +78,8 @@ bool writeModuleWav(XmModule* module, OutputFile& file, int64_t firstFrame, int6
     std::vector<uint8_t> bytes = wavHeader(static_cast<uint32_t>(frameCount * BYTES_PER_FRAME));
     const std::vector<int16_t> silence(static_cast<size_t>(CHUNK_FRAMES) * 2, 0);
     bool ok = file.write(bytes.data(), bytes.size());
+    bytes.clear();
+    bytes.reserve(WRITE_BYTES + static_cast<size_t>(CHUNK_FRAMES) * BYTES_PER_FRAME);
 
     int64_t frame = 0;  // first frame of the next chunk
     int64_t done = 0;
@@ -79,11 +91,14 @@ bool writeModuleWav(XmModule* module, OutputFile& file, int64_t firstFrame, int6
         const int64_t to = end - frame < CHUNK_FRAMES ? end - frame : CHUNK_FRAMES;
         frame += CHUNK_FRAMES;
         if (from >= to) continue;
-        bytes.clear();
         appendFrames(bytes, chunk + 2 * from, to - from);
-        ok = file.write(bytes.data(), bytes.size());
-        if (ok) done += to - from;
+        done += to - from;
+        if (bytes.size() >= WRITE_BYTES) {
+            ok = file.write(bytes.data(), bytes.size());
+            bytes.clear();
+        }
     }
+    if (ok && !bytes.empty()) ok = file.write(bytes.data(), bytes.size());
     if (playing) stopPlayback(module);
     // Cut short: the header says what the file holds (a device or pipe
     // cannot be gone back in; its reader gets less than the header said).

@@ -16,6 +16,7 @@ namespace {
 
 constexpr char SIGNATURE[] = "Extended Module: ";
 constexpr int32_t SIGNATURE_LENGTH = 17;
+constexpr int32_t TRACKER_OFFSET = 38;
 constexpr int32_t HEADER_OFFSET = 60;
 
 // The format's own limits; larger counts are refused rather than guessed at.
@@ -136,11 +137,12 @@ void readEnvelope(Reader& in, EnvelopePoint* points)
 // Envelopes index their 12 points with counts and loop points from the
 // file: a count beyond 12 is cut to 12, a loop whose start is not a point
 // is dropped, and values are held to the format's 0..64.
-void settleEnvelope(EnvelopePoint* points, uint8_t& pointCount, uint8_t& type, uint8_t loopStart)
+void settleEnvelope(EnvelopePoint* points, uint8_t& pointCount, uint8_t& type, uint8_t& heldType, uint8_t loopStart)
 {
     if (pointCount > MAX_ENVELOPE_POINTS) pointCount = MAX_ENVELOPE_POINTS;
-    if (pointCount < 2) type = 0;
     if (loopStart >= pointCount) type &= static_cast<uint8_t>(~ENVELOPE_LOOP);
+    heldType = pointCount < 1 ? 0 : type;
+    if (pointCount < 2) type = 0;
     for (int32_t i = 0; i < MAX_ENVELOPE_POINTS; ++i) points[i].y = std::min<uint16_t>(points[i].y, 64);
 }
 
@@ -272,9 +274,9 @@ bool readInstruments(XmModule& module, Reader& in, int32_t fileSize)
         instrument.vibratoRate = in.u8();
         instrument.fadeOut = static_cast<uint16_t>(in.u16() * 2);
         settleEnvelope(instrument.volumeEnvelope, instrument.volumePointCount, instrument.volumeType,
-                       instrument.volumeLoopStart);
+                       instrument.heldVolumeType, instrument.volumeLoopStart);
         settleEnvelope(instrument.panningEnvelope, instrument.panningPointCount, instrument.panningType,
-                       instrument.panningLoopStart);
+                       instrument.heldPanningType, instrument.panningLoopStart);
         in.seek(headerEnd);
 
         for (int32_t s = 0; s < sampleCount; ++s) {
@@ -299,6 +301,10 @@ bool readModule(XmModule& module, Reader& in)
     if (std::memcmp(signature, SIGNATURE, SIGNATURE_LENGTH) != 0) return fail("not an XM module");
     module.tickHandler = tickStep;
     module.initialGlobalVolume = 64;
+    in.seek(TRACKER_OFFSET);
+    in.bytes(module.trackerName, TRACKER_NAME_LENGTH);
+    module.trackerName[TRACKER_NAME_LENGTH] = '\0';
+    module.playerMode = playerModeOverride().value_or(playerModeForTracker(module.trackerName));
 
     // The header up to the end of its order table is what playback needs:
     // a file cut short inside it is no module.

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "music/player_mode.h"
+
 struct XmModule;
 
 struct PatternCell {
@@ -63,6 +65,10 @@ struct XmInstrument {
     uint8_t volumeType, panningType;
     uint8_t vibratoType, vibratoSweep, vibratoDepth, vibratoRate;
     uint16_t fadeOut;  // twice the file's value
+    // The envelope types as the FastTracker 2 player takes them: like the
+    // ones above, but an envelope of one point stays on (it holds its value,
+    // so a key-off fades the note out instead of cutting it).
+    uint8_t heldVolumeType, heldPanningType;
 };
 
 // Fills `buffer` with a sample's decoded data in its stored width.
@@ -99,6 +105,10 @@ struct XmModule {
     int32_t elapsedMs;
     TickHandler tickHandler;
     SampleLoadCallback sampleLoadCallback;
+    // Who made the module (the header's tracker field) and so which player
+    // plays it; the command line's --player overrides the choice.
+    char trackerName[TRACKER_NAME_LENGTH + 1];
+    PlayerMode playerMode;
 };
 
 // Loads the module the file callbacks open under `name`; null when it cannot

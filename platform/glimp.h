@@ -8,6 +8,8 @@
 // pixel for the window created next. False when the display has no such
 // mode; the window is then created windowed at that size.
 bool GLimp_ChangeDisplayMode(int width, int height);
+// The desktop's own display mode; false (and 0 x 0) without a display.
+bool GLimp_DisplaySize(int& width, int& height);
 // Restores the display mode (whether or not it was changed).
 void GLimp_RestoreDisplayMode();
 void GLimp_ShowCursor(bool show);

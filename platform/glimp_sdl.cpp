@@ -94,6 +94,16 @@ bool GLimp_ChangeDisplayMode(int width, int height)
     return true;
 }
 
+bool GLimp_DisplaySize(int& width, int& height)
+{
+    width = height = 0;
+    SDL_DisplayMode mode{};
+    if (!initVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+    width = mode.w;
+    height = mode.h;
+    return true;
+}
+
 void GLimp_RestoreDisplayMode()
 {
     if (window && fullScreenRequested) SDL_SetWindowFullscreen(window, 0);

@@ -20,7 +20,8 @@ void renderFrame(ObjectRegistry& registry, Timeline& timeline)
 {
     tr.registry = &registry;
     tr.timeline = &timeline;
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    beginPicture();
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
     tr.currentScene = sceneForFrame(registry, timeline);
     // Without a Scene the back buffer is presented as it is.
@@ -32,6 +33,7 @@ void renderFrame(ObjectRegistry& registry, Timeline& timeline)
     if (tr.afterFrame) tr.afterFrame();
     glFlush();
     GLimp_SwapBuffers();
+    if (tr.passEnded) tr.passEnded(FramePass::Present);
 }
 
 void applySceneCamera(const Scene& scene)
@@ -103,29 +105,35 @@ void renderScene(const Scene& scene)
 
     // The glow source: the lit meshes at 128 x 128, every frame.
     glPushMatrix();
-    glViewport(0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE);
+    // At the picture's own lower left, inside its bars' scissor.
+    setPictureViewport(0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE);
     applyLights();
     drawMeshes();
     if (tr.glowTexture) {
         bindTexture(*tr.glowTexture);
-        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tr.pictureX, tr.pictureY, GLOW_SOURCE_SIZE, GLOW_SOURCE_SIZE, 0);
     }
     glPopMatrix();
+    if (tr.passEnded) tr.passEnded(FramePass::GlowSource);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
 
     if (scene.backgroundImage.textureIndex != -1) drawBackground(scene);
+    if (tr.passEnded) tr.passEnded(FramePass::Background);
 
     if (scene.viewportEnabled) {
         const float w = static_cast<float>(tr.screenWidth), h = static_cast<float>(tr.screenHeight);
-        glViewport(truncToInt32(w / 100.0f * scene.viewportX), truncToInt32(h / 100.0f * scene.viewportY),
-                   truncToInt32(w / 100.0f * scene.viewportWidth), truncToInt32(h / 100.0f * scene.viewportHeight));
+        setPictureViewport(truncToInt32(w / 100.0f * scene.viewportX), truncToInt32(h / 100.0f * scene.viewportY),
+                           truncToInt32(w / 100.0f * scene.viewportWidth),
+                           truncToInt32(h / 100.0f * scene.viewportHeight));
     }
 
     applyLights();
     drawMeshes();
+    if (tr.passEnded) tr.passEnded(FramePass::Meshes);
     drawParticles();
+    if (tr.passEnded) tr.passEnded(FramePass::Particles);
 
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -133,10 +141,11 @@ void renderScene(const Scene& scene)
     drawZoomGlow(scene);
     drawRingGlows(scene);
 
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
     begin2D();
     drawImageOverlays(scene);
     drawCaptions(scene);
     drawFade(scene);
     end2D();
+    if (tr.passEnded) tr.passEnded(FramePass::Layers2D);
 }

@@ -132,7 +132,7 @@ void drawRingGlows(const Scene& scene)
         using namespace SceneRingGlow;
         const int32_t n = readWhole(track, count);
         if (n <= 0) return;
-        const float r = readValue(track, radius);
+        const float r = readValue(track, radius) * tr.pixelScale;
         disableTextureUnits();
         begin2D();
         glBlendFunc(GL_SRC_COLOR, GL_ONE);

@@ -173,7 +173,7 @@ void drawPreviewOverlay(const PreviewOverlay& overlay)
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     if (shadersAvailable) glExt.glUseProgramObjectARB(0);
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
     loadPixelProjection();
     disableTextureUnits();
     glDisable(GL_LIGHTING);

@@ -18,7 +18,8 @@ constexpr float GROUND[3] = {0.11f, 0.11f, 0.13f};
 
 void clearTo(const float* rgb)
 {
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    beginPicture();
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
     glClearColor(rgb[0], rgb[1], rgb[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }

@@ -15,7 +15,8 @@ void drawProgress(int percent)
     auto px = [&](float reference) { return truncToInt32(reference * sx); };
     auto py = [&](float reference) { return truncToInt32(reference * sy); };
 
-    glViewport(0, 0, tr.screenWidth, tr.screenHeight);
+    beginPicture();
+    setPictureViewport(0, 0, tr.screenWidth, tr.screenHeight);
     loadPixelProjection();
 
     disableTextureUnits();

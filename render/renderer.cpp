@@ -10,10 +10,15 @@
 
 RenderState tr;
 
-bool initRenderer(int32_t width, int32_t height)
+bool initRenderer(int32_t width, int32_t height, PictureFit fit)
 {
-    tr.screenWidth = width;
-    tr.screenHeight = height;
+    const PictureRect picture = fitPicture(width, height, fit);
+    tr.outputWidth = width;
+    tr.outputHeight = height;
+    tr.pictureX = picture.x;
+    tr.pictureY = picture.y;
+    tr.screenWidth = picture.width;
+    tr.screenHeight = picture.height;
     if (!initGraphics()) return false;
     installObjectDevices();
 
@@ -26,6 +31,29 @@ bool initRenderer(int32_t width, int32_t height)
     tr.captionFont->create();
     return true;
 }
+
+bool pictureHasBars() { return tr.screenWidth != tr.outputWidth || tr.screenHeight != tr.outputHeight; }
+
+void setPictureViewport(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glViewport(tr.pictureX + x, tr.pictureY + y, width, height);
+}
+
+void beginPicture()
+{
+    if (!pictureHasBars()) return;
+    // Every frame: a swapped back buffer keeps nothing. The scissor keeps
+    // everything else (clears, glyph bitmaps, wide points) off the bars.
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
+    glScissor(tr.pictureX, tr.pictureY, tr.screenWidth, tr.screenHeight);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void finishDrawing() { glFinish(); }
 
 void shutdownRenderer()
 {

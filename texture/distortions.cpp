@@ -8,6 +8,7 @@
 #include "texture/generator.h"
 #include "texture/operators.h"
 #include "texture/pixel.h"
+#include "texture/row_split.h"
 #include "texture/sampling.h"
 
 namespace {
@@ -21,13 +22,15 @@ void resample(uint32_t* image, Transform transform)
     uint32_t* s = scratchImage();
     std::memcpy(s, image, static_cast<size_t>(generator.genBytes));
     const bool smooth = generator.smooth == 1;
-    for (int32_t row = 0; row < w; ++row) {
-        for (int32_t column = 0; column < w; ++column) {
-            float u, v;
-            transform(column, row, u, v);
-            image[row * w + column] = smooth ? bilinearSample(s, u, v) : pointSample(s, u, v);
+    forRowRuns(w, [&](int32_t first, int32_t end) {
+        for (int32_t row = first; row < end; ++row) {
+            for (int32_t column = 0; column < w; ++column) {
+                float u, v;
+                transform(column, row, u, v);
+                image[row * w + column] = smooth ? bilinearSample(s, u, v) : pointSample(s, u, v);
+            }
         }
-    }
+    });
 }
 
 // Mirror: -1 reads 1 and W reads W - 1.

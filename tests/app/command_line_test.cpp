@@ -79,6 +79,15 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--render", "out", "--fullscreen"},
         {"--fps", "30"},
         {"--project"},
+        {"--wav", "m.wav", "--stretch"},
+        {"--dump-textures", "out", "--stretch"},
+        {"--timedemo", "--render", "out"},
+        {"--timedemo", "--fullscreen"},
+        {"--timedemo", "--from", "20", "--to", "10"},
+        {"--render", "out", "--supersample", "5"},
+        {"--render", "out", "--supersample", "2x"},
+        {"--timedemo", "--supersample", "2"},
+        {"--supersample", "2"},
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -129,6 +138,9 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--watch", "--project", "a.proj", "--texture", "lava", "--mute", "1,3"}, RunMode::Show},
         {{"--wav", "m.wav", "--mute", "1,3,128"}, RunMode::Wav},
         {{"--watch", "--module", "m.xm", "--from", "200"}, RunMode::Show},  // the data says where the show ends
+        {{"--video", "v.mp4", "--resolution", "1280x720", "--stretch"}, RunMode::Video},
+        {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
+        {{"--sheet", "s.png", "--supersample", "3"}, RunMode::Sheet},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
@@ -185,6 +197,29 @@ TEST(CommandLine, AuthoringModesRefuseWhatDoesNotFit)
         const Parsed p = parse(arguments);
         EXPECT_FALSE(p.ok) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
         EXPECT_FALSE(p.error.empty());
+    }
+}
+
+TEST(CommandLine, PlayerNamesTheModeOrLeavesItToTheModule)
+{
+    EXPECT_FALSE(parse({}).line.player.has_value());
+    const struct {
+        std::vector<const char*> arguments;
+        std::optional<PlayerMode> mode;
+    } cases[] = {
+        {{"--player", "exact"}, PlayerMode::Exact},
+        {{"--player", "ft2", "--wav", "m.wav"}, PlayerMode::Ft2},
+        {{"--player", "ft2", "--render", "out"}, PlayerMode::Ft2},
+        {{"--player", "ft2", "--watch", "--module", "m.xm"}, PlayerMode::Ft2},
+        {{"--player", "openmpt"}, std::nullopt},
+        {{"--player"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.arguments);
+        EXPECT_EQ(p.ok, c.mode.has_value()) << p.error;
+        if (p.ok) {
+            EXPECT_EQ(p.line.player, c.mode);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/setup_dialog.h"
 
 namespace {
@@ -86,6 +88,38 @@ TEST_F(SetupDialog, EscapesCancelAndOtherCommandsAreIgnored)
     EXPECT_FALSE(command(ID_FULLSCREEN));
     EXPECT_FALSE(command(ID_RES_800));
     EXPECT_FALSE(dialog.ended);
+}
+
+// The display's own mode is offered under the three when it is none of them,
+// and Run takes it.
+TEST(SetupDialogDisplayMode, IsOfferedWhenItIsNoneOfTheThree)
+{
+    const struct {
+        int32_t width, height;
+        bool offered;
+    } cases[] = {{1920, 1080, true}, {1280, 1024, true}, {1024, 768, false}, {0, 0, false}};
+    for (const auto& c : cases) {
+        Settings settings;
+        settings.displayWidth = c.width;
+        settings.displayHeight = c.height;
+        const DialogTemplate& t = setupDialogTemplate(settings);
+        SCOPED_TRACE(c.width);
+        ASSERT_EQ(t.controlCount, c.offered ? 9 : 8);
+        DialogState dialog;
+        dialog.dialogTemplate = &t;
+        dialog.context = &settings;
+        setupDialogProc(dialog, DialogMessage::InitDialog, -1);
+        if (!c.offered) continue;
+        EXPECT_EQ(std::string(t.controls[8].text), std::to_string(c.width) + " x " + std::to_string(c.height));
+        // Inside the taller group box and dialog.
+        EXPECT_LE(t.controls[8].y + t.controls[8].height, t.controls[4].y + t.controls[4].height);
+        EXPECT_LE(t.controls[4].y + t.controls[4].height, t.height);
+        Dialog_SetChecked(dialog, ID_RES_640, false);
+        Dialog_SetChecked(dialog, ID_RES_DISPLAY, true);
+        setupDialogProc(dialog, DialogMessage::Command, ID_RUN);
+        EXPECT_EQ(settings.screenWidth, c.width);
+        EXPECT_EQ(settings.screenHeight, c.height);
+    }
 }
 
 TEST(SetupDialogTemplate, HasTheControlsInTemplateOrder)

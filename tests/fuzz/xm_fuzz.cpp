@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as a module, loaded through the player's own
-// file callbacks, then three seconds of playback mixed without a device.
+// file callbacks, then three seconds of playback mixed without a device by
+// each player in turn (the exact one and the FastTracker 2 one).
 #include <cstddef>
 #include <cstdint>
 
@@ -18,15 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     setModuleResource(data, static_cast<int32_t>(size));
     XmModule* module = loadModule("fuzz.xm", nullptr);
     if (module) {
-        if (startOfflinePlayback(module)) {
-            int64_t sum = 0;
+        int64_t sum = 0;
+        for (const PlayerMode mode : {PlayerMode::Exact, PlayerMode::Ft2}) {
+            module->playerMode = mode;
+            if (!startOfflinePlayback(module)) continue;
             for (int i = 0; i < CHUNKS; ++i) {
                 const int16_t* chunk = renderNextChunk();
                 for (int j = 0; j < 2 * CHUNK_FRAMES; j += 97) sum += chunk[j];
             }
-            if (sum == INT64_MIN) return 1;  // keeps the reads
+            stopPlayback(module);
         }
         freeModule(module);
+        if (sum == INT64_MIN) return 1;  // keeps the reads
     }
     setModuleResource(nullptr, 0);
     return 0;

@@ -60,6 +60,21 @@ run 0 "sheet of 3" "$show" --sheet "$work/three.png" --project "$work/small.proj
   --resolution 160x90
 [ "$(png_size "$work/three.png")" = "504x120" ] || fail "3 thumbnails of 16:9 in one row: $(png_size "$work/three.png")"
 
+# Drawn at three times the size and filtered down: the frames keep their size.
+run 0 "--supersample 3" "$show" --render "$work/fine" --project "$work/small.proj" --fps 1 --to 2 --resolution 64x48 \
+  --supersample 3
+[ "$(png_size "$work/fine/frame_00001.png")" = "64x48" ] || fail "supersampled frames are 64x48: $(png_size "$work/fine/frame_00001.png")"
+run 0 "sheet --supersample 2" "$show" --sheet "$work/fine.png" --project "$work/small.proj" --every 1 --to 2 \
+  --resolution 320x240 --supersample 2
+[ "$(png_size "$work/fine.png")" = "338x150" ] || fail "2 thumbnails of 160 x 120: $(png_size "$work/fine.png")"
+
+# A timedemo of the two scenes: how long the first frame took, a row per
+# scene in the order shown, and the total, with nothing written.
+run 0 "timedemo" "$show" --timedemo --project "$work/small.proj" --fps 10 --from 4 --to 6 --resolution 160x120
+head -1 "$work/out" | grep -q "^timedemo: first frame [0-9.]* s after start" || fail "first line: $(head -1 "$work/out")"
+awk '$1 == "scene" { s = NR } s && NR > s { print $1, $2 }' "$work/out" | tr '\n' ' ' | grep -qx "red 10 blue 10 total 20 " ||
+  fail "10 frames of each scene, 20 in all: $(cat "$work/out")"
+
 # Without ffmpeg, the way to get it; with it, a video of the span's frames and music.
 run 1 "video without ffmpeg" env PATH=/nonexistent "$show" --video "$work/none.mp4" --project "$work/small.proj"
 grep -q "apt-get install ffmpeg" "$work/err" || fail "the message says how to install ffmpeg: $(cat "$work/err")"
