@@ -1,6 +1,11 @@
 #include "app/capture_modes.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +21,7 @@
 #include "music/playback.h"
 #include "music/wav_render.h"
 #include "music/xm_module.h"
+#include "platform/interruption.h"
 #include "platform/png_file.h"
 #include "render/frame.h"
 #include "render/render_state.h"
@@ -37,6 +43,44 @@ bool encodeFramePng(const WrittenFrame& frame, std::vector<uint8_t>& bytes, std:
     return Sys_EncodePng(picture, PngEffort::Fast, bytes, &error);
 }
 
+// A frame of a capture: frame_ and five digits or more, .png.
+bool isFrameName(const std::string& name)
+{
+    if (name.size() < 15 || name.compare(0, 6, "frame_") != 0 || name.compare(name.size() - 4, 4, ".png") != 0)
+        return false;
+    for (size_t i = 6; i < name.size() - 4; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+// New frames beside an older, longer capture's would make one capture of
+// two: refused, or with --force the old frames (and only they) removed.
+bool clearOlderFrames(const std::string& directory, bool force)
+{
+    std::vector<std::string> frames;
+    if (DIR* folder = opendir(directory.c_str())) {
+        while (const dirent* entry = readdir(folder))
+            if (isFrameName(entry->d_name)) frames.push_back(entry->d_name);
+        closedir(folder);
+    }
+    if (frames.empty()) return true;
+    std::sort(frames.begin(), frames.end());
+    const std::string count = std::to_string(frames.size());
+    if (!force) {
+        complain(directory + " holds " + count + " frames of an older capture (" + frames.front() +
+                 (frames.size() > 1 ? " to " + frames.back() : "") +
+                 "): add --force to remove them first, or name another folder");
+        return false;
+    }
+    for (const std::string& name : frames)
+        if (unlink((directory + "/" + name).c_str()) != 0) {
+            complain("cannot remove " + directory + "/" + name + ": " + std::strerror(errno));
+            return false;
+        }
+    std::printf("removed %s frames of an older capture from %s\n", count.c_str(), directory.c_str());
+    return true;
+}
+
 std::string secondsText(double seconds)
 {
     char text[32];
@@ -50,7 +94,10 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 {
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
+    CaptureMusic music;
+    if (!music.load(commandLine, embedded)) return 1;
     if (!makeDirectory(commandLine.renderDirectory)) return 1;
+    if (!clearOlderFrames(commandLine.renderDirectory, commandLine.force)) return 1;
 
     if (!startHeadlessGraphics(commandLine.width, commandLine.height, commandLine.stretch, commandLine.supersample))
         return 1;
@@ -59,16 +106,21 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     if (!show.load(project)) return 1;
     // The capture stops where the show ends: a span after it has no frames.
     const double showEnd = show.timeline->showLength();
-    if (commandLine.fromSeconds > showEnd) {
-        complain("no frames to write: --from is after the end of the show at " + secondsText(showEnd) + " seconds");
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
+    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
+                                              "--fps " + secondsText(commandLine.fps));
+    if (!empty.empty()) {
+        complain(empty);
         shutdownRenderer();
         show.destroy();
         return 1;
     }
     show.timeline->start();
 
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
     bool failed = false;
+    // A Ctrl-C ends the capture after the frame being drawn; the frames handed
+    // over are still encoded and placed: every frame is a whole picture.
+    StopOnInterruption stopHere;
     // Frame n of the span is frame_n.png: the writer places them in the order handed over.
     const int factor = commandLine.supersample;
     auto encode = [factor](const WrittenFrame& frame, std::vector<uint8_t>& bytes, std::string& error) {
@@ -101,8 +153,13 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
     int exitCode = failed ? 1 : 0;
     shutdownRenderer();
     show.destroy();
+    if (interruptionSignal()) {
+        complain("interrupted: wrote " + std::to_string(written) + " whole frames to " + commandLine.renderDirectory +
+                 ", and no music.wav");
+        endByInterruption();
+    }
     if (exitCode == 0 && written == 0) {
-        complain("no frames written: --from is at or after the end of the show");
+        complain("no frames written: the show ended before the first frame of the span");
         exitCode = 1;
     }
     if (exitCode == 0)
@@ -111,15 +168,19 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
         // The music of the frames' span: frame k stands for the time k / fps.
         const int64_t firstSample = span.musicFrame(span.first);
         const int64_t endSample = span.musicFrame(span.first + written);
-        ModuleSource music;
-        XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
+        XmModule* module = music.module;
         std::string error;
         const std::string path = commandLine.renderDirectory + "/music.wav";
-        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made)) {
+        int64_t musicWritten = 0;
+        if (!writeModuleWav(module, path, firstSample, endSample - firstSample, error, OutputFile::Name::Made,
+                            &musicWritten)) {
             complain(error);
             exitCode = 1;
+        } else if (interruptionSignal()) {
+            complain("interrupted: " + path + " holds the first " + secondsText(double(musicWritten) / MIX_RATE) +
+                     " seconds of the frames' music, as its header says");
         }
-        freeModule(module);
+        endByInterruption();
     }
     return exitCode;
 }
@@ -172,12 +233,21 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
     muteChannels(muted);
     const int64_t frames = std::llround(commandLine.wavSeconds * MIX_RATE);
     std::string error;
-    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error);
+    int64_t framesWritten = 0;
+    StopOnInterruption stopHere;
+    const bool written = writeModuleWav(module, commandLine.wavFile, 0, frames, error, OutputFile::Name::Named,
+                                        &framesWritten);
     freeModule(module);
     muteChannels(ChannelMask());
     if (!written) {
         complain(error);
         return 1;
+    }
+    if (interruptionSignal()) {
+        complain("interrupted: " + commandLine.wavFile + " holds the first " +
+                 secondsText(double(framesWritten) / MIX_RATE) + " of " + secondsText(double(frames) / MIX_RATE) +
+                 " seconds, as its header says");
+        endByInterruption();
     }
     std::printf("wrote %.3f seconds of music to %s\n", static_cast<double>(frames) / MIX_RATE,
                 commandLine.wavFile.c_str());

@@ -2,11 +2,21 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <string>
 
 namespace {
+
+// A value echoed in a message, cut to a sensible length (a value can be a
+// whole file pasted by mistake).
+std::string cut(const std::string& value)
+{
+    constexpr size_t MOST = 40;
+    return value.size() <= MOST ? value : value.substr(0, MOST) + "... (" + std::to_string(value.size()) + " characters)";
+}
 
 bool parseInt(const char* text, long low, long high, int& out)
 {
@@ -23,6 +33,8 @@ bool parseInt(const char* text, long low, long high, int& out)
 // count far inside 64 bits. A WAV file holds at most 4 GiB of 16-bit stereo
 // at 44,100 Hz; a capture stops at the show's end anyway.
 constexpr double MAX_CAPTURE_SECONDS = 100000.0;
+// A frame is read back and copied whole: 128 MiB of RGBA at most.
+constexpr int64_t MAX_FRAME_PIXELS = int64_t(8192) * 4096;
 constexpr double MAX_WAV_SECONDS = 24347.0;
 
 bool parseSeconds(const char* text, double high, double& out)
@@ -104,6 +116,7 @@ const char* usageText()
            "  --mute N,M,...     with --watch or --wav: leave those channels out\n"
            "  --render DIR       headless: write the frames as DIR/frame_00000.png, ...\n"
            "                     and the music of the same span as DIR/music.wav\n"
+           "    --force          remove the frames of an older capture in DIR first\n"
            "    --fps N          frames per second of the capture (default 60; 0.5 is\n"
            "                     a frame every 2 seconds)\n"
            "    --from S         first second to capture (default 0)\n"
@@ -173,7 +186,13 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--resolution") {
             if (!needValue("a resolution such as 800x600")) return false;
             if (!parseResolution(value, result.width, result.height)) {
-                error = std::string("bad resolution '") + value + "' (expected WxH, such as 800x600)";
+                error = std::string("bad resolution '") + cut(value) + "' (expected WxH, such as 800x600)";
+                return false;
+            }
+            if (int64_t(result.width) * result.height > MAX_FRAME_PIXELS) {
+                error = std::string("--resolution ") + value + " is " +
+                        std::to_string(int64_t(result.width) * result.height) + " pixels, over the limit of " +
+                        std::to_string(MAX_FRAME_PIXELS) + " (8192x4096)";
                 return false;
             }
             resolutionGiven = true;
@@ -188,6 +207,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             result.renderDirectory = value;
             renderGiven = true;
             ++i;
+        } else if (option == "--force") {
+            result.force = true;
         } else if (option == "--module") {
             if (!needValue("a file name")) return false;
             result.moduleFile = value;
@@ -208,7 +229,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--seconds") {
             if (!needValue("a time in seconds")) return false;
             if (!parseSeconds(value, MAX_WAV_SECONDS, result.wavSeconds)) {
-                error = std::string("bad time '") + value + "' for --seconds (expected seconds from 0 to 24347, what a WAV file holds)";
+                error = std::string("bad time '") + cut(value) + "' for --seconds (expected seconds from 0 to 24347, what a WAV file holds)";
                 return false;
             }
             secondsGiven = true;
@@ -233,7 +254,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--every") {
             if (!needValue("a time in seconds")) return false;
             if (!parseRate(value, result.everySeconds)) {
-                error = std::string("bad time '") + value + "' for --every (expected seconds above 0, up to 1000)";
+                error = std::string("bad time '") + cut(value) + "' for --every (expected seconds above 0, up to 1000)";
                 return false;
             }
             everyGiven = true;
@@ -241,7 +262,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         } else if (option == "--fps") {
             if (!needValue("a number of frames per second")) return false;
             if (!parseRate(value, result.fps)) {
-                error = std::string("bad frame rate '") + value + "' (expected a number above 0, up to 1000)";
+                error = std::string("bad frame rate '") + cut(value) + "' (expected a number above 0, up to 1000)";
                 return false;
             }
             fpsGiven = true;
@@ -250,7 +271,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             if (!needValue("a time in seconds")) return false;
             double& seconds = option == "--from" ? result.fromSeconds : result.toSeconds;
             if (!parseSeconds(value, MAX_CAPTURE_SECONDS, seconds)) {
-                error = std::string("bad time '") + value + "' for " + option + " (expected seconds from 0 to 100000)";
+                error = std::string("bad time '") + cut(value) + "' for " + option + " (expected seconds from 0 to 100000)";
                 return false;
             }
             (option == "--from" ? fromGiven : toGiven) = true;
@@ -259,7 +280,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             if (!needValue(option == "--solo" ? "a channel number" : "channel numbers such as 2,3")) return false;
             std::vector<int> channels;
             if (!parseChannelList(value, channels) || (option == "--solo" && channels.size() != 1)) {
-                error = std::string("bad channel '") + value + "' for " + option + " (expected " +
+                error = std::string("bad channel '") + cut(value) + "' for " + option + " (expected " +
                         (option == "--solo" ? "a number" : "numbers, comma separated,") + " from 1 to 128)";
                 return false;
             }
@@ -294,7 +315,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             (option == "--texture" ? result.viewTexture : result.viewMesh) = value;
             ++i;
         } else {
-            error = "unknown option '" + option + "'";
+            error = "unknown option '" + cut(option) + "'";
             return false;
         }
     }
@@ -313,6 +334,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         return false;
     }
 
+    if (result.force && result.mode != RunMode::Render) {
+        error = "--force goes with --render only";
+        return false;
+    }
     if (!result.dumpDirectory.empty() && !result.renderDirectory.empty()) {
         error = "--dump-meshes does not go with --render";
         return false;
@@ -372,6 +397,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             error = "--sheet takes --every, not --fps";
             return false;
         }
+        // Without --to the capture runs to the show's end, which the
+        // capture knows once it has read the project (and says when --from
+        // is past it).
+        if (!toGiven && result.toSeconds <= result.fromSeconds) result.toSeconds = MAX_CAPTURE_SECONDS;
         if (result.toSeconds <= result.fromSeconds) {
             error = "--to must be later than --from";
             return false;
@@ -388,7 +417,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         }
         // A preview learns the show's length from its data, and plays round.
         if (result.fromSeconds >= 122.0 && !result.watch) {
-            error = "--from must be before the end of the show (122 seconds)";
+            char text[64];
+            std::snprintf(text, sizeof text, "--from %g is past the end of the show at 122 seconds", result.fromSeconds);
+            error = text;
             return false;
         }
         if (result.watch && result.projectFile.empty() && result.moduleFile.empty()) {

@@ -35,6 +35,7 @@ struct CommandLine {
     bool timePasses = false;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
+    bool force = false;  // --render: remove an older capture's frames first
     std::string dumpDirectory;  // --dump-meshes
     std::string textureDirectory;
     double fps = 60.0;  // fractions allowed: 0.5 is a frame every 2 seconds

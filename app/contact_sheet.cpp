@@ -31,12 +31,6 @@ struct Image {
     uint8_t* at(int x, int y) { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
 };
 
-struct Thumbnail {
-    Image image;
-    double seconds;
-    std::string label;
-};
-
 // Each thumbnail pixel is the mean of the frame pixels its area covers.
 Image shrink(const std::vector<uint8_t>& frame, int frameWidth, int frameHeight, int width, int height)
 {
@@ -98,29 +92,46 @@ float drawText(Image& image, FontFace* face, float x, int baseline, const std::s
     return x;
 }
 
-Image layOut(const std::vector<Thumbnail>& thumbnails, int thumbWidth, int thumbHeight)
+struct SheetLayout {
+    int columns = 1, rows = 1, thumbWidth = 0, thumbHeight = 0;
+    int cellHeight() const { return thumbHeight + CAPTION_HEIGHT; }
+    int width() const { return GAP + columns * (thumbWidth + GAP); }
+    int height(int rowCount) const { return GAP + rowCount * (cellHeight() + GAP); }
+};
+
+SheetLayout sheetLayout(long count, int thumbWidth, int thumbHeight)
 {
-    const int count = static_cast<int>(thumbnails.size());
-    const int columns = std::max(1, std::min(SHEET_COLUMNS, count));
-    const int rows = std::max(1, (count + columns - 1) / columns);
-    const int cellHeight = thumbHeight + CAPTION_HEIGHT;
-    Image sheet(GAP + columns * (thumbWidth + GAP), GAP + rows * (cellHeight + GAP));
-    for (int y = 0; y < sheet.height; ++y)
-        for (int x = 0; x < sheet.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, sheet.at(x, y));
+    SheetLayout layout;
+    layout.columns = static_cast<int>(std::max<long>(1, std::min<long>(SHEET_COLUMNS, count)));
+    layout.rows = static_cast<int>(std::max<long>(1, (count + layout.columns - 1) / layout.columns));
+    layout.thumbWidth = thumbWidth;
+    layout.thumbHeight = thumbHeight;
+    return layout;
+}
+
+// Thumbnail `index` and its caption, drawn into the sheet as soon as it is
+// taken: the sheet holds no thumbnail but the one being drawn.
+void drawCell(Image& sheet, const SheetLayout& layout, int index, const Image& thumbnail, double seconds,
+              const std::string& label)
+{
     FontFace* face = captionFontFace();
-    for (int i = 0; i < count; ++i) {
-        const Thumbnail& thumbnail = thumbnails[i];
-        const int left = GAP + i % columns * (thumbWidth + GAP), top = GAP + i / columns * (cellHeight + GAP);
-        for (int y = 0; y < thumbHeight; ++y)
-            std::copy_n(&thumbnail.image.rgba[static_cast<size_t>(y) * thumbWidth * 4], thumbWidth * 4,
-                        sheet.at(left, top + y));
-        const int baseline = top + thumbHeight + CAPTION_HEIGHT - 5;
-        const std::string time = showTimeText(thumbnail.seconds);
-        const float labelStart = drawText(sheet, face, left + 1, baseline, time, TIME_COLOUR) + 5;
-        const std::string label = fitText(face, thumbnail.label, left + thumbWidth - labelStart);
-        drawText(sheet, face, labelStart, baseline, label, LABEL_COLOUR);
-    }
-    return sheet;
+    const int left = GAP + index % layout.columns * (layout.thumbWidth + GAP);
+    const int top = GAP + index / layout.columns * (layout.cellHeight() + GAP);
+    for (int y = 0; y < layout.thumbHeight; ++y)
+        std::copy_n(&thumbnail.rgba[static_cast<size_t>(y) * layout.thumbWidth * 4], layout.thumbWidth * 4,
+                    sheet.at(left, top + y));
+    const int baseline = top + layout.thumbHeight + CAPTION_HEIGHT - 5;
+    const std::string time = showTimeText(seconds);
+    const float labelStart = drawText(sheet, face, left + 1, baseline, time, TIME_COLOUR) + 5;
+    drawText(sheet, face, labelStart, baseline, fitText(face, label, left + layout.thumbWidth - labelStart),
+             LABEL_COLOUR);
+}
+
+std::string numberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
 }
 
 }  // namespace
@@ -141,36 +152,67 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
     if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch, commandLine.supersample)) return 1;
     Show show;
     if (!show.load(project)) return 1;
-    show.timeline->start();
+    auto stop = [&](const std::string& reason) {
+        complain(reason);
+        shutdownRenderer();
+        show.destroy();
+        return 1;
+    };
 
     const int thumbWidth = SHEET_THUMBNAIL_WIDTH;
     const int thumbHeight = std::max(1, static_cast<int>(std::lround(double(thumbWidth) * screenHeight / screenWidth)));
+    const double showEnd = show.timeline->showLength();
     const FrameSpan span(1.0 / commandLine.everySeconds, commandLine.fromSeconds,
-                         std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
+                         std::min<double>(commandLine.toSeconds, showEnd));
+    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
+                                              "--every " + numberText(commandLine.everySeconds));
+    if (!empty.empty()) return stop(empty);
+    // The sheet is held whole until it is written: its size is bounded.
+    const long count = span.count();
+    if (count > MAX_SHEET_THUMBNAILS)
+        return stop("--every " + numberText(commandLine.everySeconds) + " asks for " + std::to_string(count) +
+                    " thumbnails, over the limit of " + std::to_string(MAX_SHEET_THUMBNAILS) +
+                    " a sheet: take a larger --every or a shorter span");
+    const SheetLayout layout = sheetLayout(count, thumbWidth, thumbHeight);
+    const int64_t pixels = int64_t(layout.width()) * layout.height(layout.rows);
+    if (pixels > MAX_SHEET_PIXELS)
+        return stop("the sheet would be " + std::to_string(layout.width()) + "x" +
+                    std::to_string(layout.height(layout.rows)) + " pixels, over the limit of " +
+                    std::to_string(MAX_SHEET_PIXELS) + ": fewer thumbnails, or a wider --resolution");
+    Image sheet(layout.width(), layout.height(layout.rows));
+    for (int y = 0; y < sheet.height; ++y)
+        for (int x = 0; x < sheet.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, sheet.at(x, y));
+
+    show.timeline->start();
     const int32_t sceneCount = (*show.registry)[SectionKind::Scene].count();
-    std::vector<Thumbnail> thumbnails;
     std::vector<uint8_t> frame;
     bool failed = false;
-    captureFrames(show, span, [&](long k) {
+    const long taken = captureFrames(show, span, [&](long k) {
         // Drawn large, the thumbnail is the mean of more pixels.
         const int drawnWidth = screenWidth * commandLine.supersample, drawnHeight = screenHeight * commandLine.supersample;
         readFrame(drawnWidth, drawnHeight, frame);
-        thumbnails.push_back({shrink(frame, drawnWidth, drawnHeight, thumbWidth, thumbHeight),
-                              k * commandLine.everySeconds,
-                              sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount)});
+        drawCell(sheet, layout, static_cast<int>(k - span.first),
+                 shrink(frame, drawnWidth, drawnHeight, thumbWidth, thumbHeight), k * commandLine.everySeconds,
+                 sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount));
         return true;
     }, failed);
     shutdownRenderer();
     show.destroy();
+    if (taken == 0) {
+        complain("nothing to write: the show ended before the first thumbnail");
+        return 1;
+    }
+    // The show ended before the span did: the rows not reached go.
+    const int rowsTaken = static_cast<int>((taken + layout.columns - 1) / layout.columns);
+    sheet.height = layout.height(rowsTaken);
+    sheet.rgba.resize(static_cast<size_t>(sheet.width) * sheet.height * 4);
 
-    const Image sheet = layOut(thumbnails, thumbWidth, thumbHeight);
     std::string error;
     if (!Sys_WritePng(commandLine.sheetFile, sheet.width, sheet.height, sheet.rgba.data(), sheet.width * 4, &error)) {
         complain(error);
         return 1;
     }
-    const int columns = std::max(1, std::min<int>(SHEET_COLUMNS, static_cast<int>(thumbnails.size())));
-    std::printf("wrote %zu thumbnails (%d a row, %dx%d each) to %s\n", thumbnails.size(), columns, thumbWidth,
+    std::printf("wrote %ld thumbnails (%d a row, %dx%d each) to %s\n", taken, layout.columns, thumbWidth,
                 thumbHeight, commandLine.sheetFile.c_str());
     return 0;
 }

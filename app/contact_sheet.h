@@ -1,6 +1,7 @@
 // A contact sheet: the show at a glance, one thumbnail every few seconds in
 // a grid, each labelled with its time and scene, as one PNG file.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "app/command_line.h"
@@ -9,6 +10,11 @@
 // Thumbnails are this wide; their height keeps the capture's proportions.
 constexpr int SHEET_THUMBNAIL_WIDTH = 160;
 constexpr int SHEET_COLUMNS = 8;
+// A sheet is held whole until it is written (docs/limits.md): at most this
+// many thumbnails (a thumbnail every 0.06 s of the 122-second show), and
+// this many pixels (256 MiB).
+constexpr long MAX_SHEET_THUMBNAILS = 2048;
+constexpr int64_t MAX_SHEET_PIXELS = int64_t(1) << 26;
 
 // "m:ss.s", rounded to the tenth.
 std::string showTimeText(double seconds);

@@ -1,16 +1,50 @@
 #include "app/frame_capture.h"
 
 #include <cmath>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/show_session.h"
 #include "music/mixer.h"
+#include "platform/interruption.h"
 #include "render/frame.h"
 #include "render/screenshot.h"
 
-FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
-    : fps(framesPerSecond), first(std::lround(fromSeconds * framesPerSecond)), end(std::lround(toSeconds * framesPerSecond))
+namespace {
+
+// A frame number, held where a long and a double count it exactly (a rate of
+// 1e300 would otherwise pass every integer).
+long frameNumber(double frames)
 {
+    constexpr double MOST = 9007199254740992.0;  // 2^53
+    return frames >= 0 ? std::lround(std::min(frames, MOST)) : 0;
+}
+
+std::string text(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+}  // namespace
+
+FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
+    : fps(framesPerSecond), first(frameNumber(fromSeconds * framesPerSecond)), end(frameNumber(toSeconds * framesPerSecond))
+{
+}
+
+std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double toSeconds, double showEnd,
+                            const std::string& rateOption)
+{
+    if (fromSeconds >= showEnd)
+        return "nothing to write: --from " + text(fromSeconds) + " is at or after the end of the show at " +
+               text(showEnd) + " seconds";
+    if (span.count() > 0) return std::string();
+    return "nothing to write: " + rateOption + " puts no frame between " + text(fromSeconds) + " and " +
+           text(std::min(toSeconds, showEnd)) + " seconds (frame k shows the time k / fps)";
 }
 
 int64_t FrameSpan::musicFrame(long frame) const { return std::llround(frame * static_cast<double>(MIX_RATE) / fps); }
@@ -19,7 +53,7 @@ long captureFrames(Show& show, const FrameSpan& span, const std::function<bool(l
 {
     failed = false;
     long captured = 0;
-    for (long k = 0; k < span.end; ++k) {
+    for (long k = 0; k < span.end && !interruptionSignal(); ++k) {
         // The step is taken from the exact frame time, so that no rounding
         // accumulates over a long capture.
         const float step = k == 0 ? 0.0f : static_cast<float>(span.seconds(k)) - show.timeline->time;

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 struct Show;
@@ -19,6 +20,13 @@ struct FrameSpan {
     // The music frame (at the mix rate) that frame `frame` stands for.
     int64_t musicFrame(long frame) const;
 };
+
+// Why a capture of the span would write nothing (empty when it has frames):
+// `--from` at or after the show's end, or a rate that puts no frame in
+// the span. `rateOption` is how the rate was given ("--fps 0.001" or
+// "--every 500").
+std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double toSeconds, double showEnd,
+                            const std::string& rateOption);
 
 // Runs the show's Timeline through the span and calls `capture` with each
 // frame's number once it is drawn. Stops early when the show ends or

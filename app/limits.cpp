@@ -18,6 +18,14 @@ namespace {
 
 constexpr double INT32_END = 2147483648.0;
 
+// The engine evaluates a curve in float32: each of its values is the exact
+// one within ROUNDING times the sum of the magnitudes of the terms that make
+// it (a dozen roundings of 2^-24 each, counted generously). Keys that cancel
+// exactly in real numbers (100, -1.7e15, -1.5e16) do not cancel in float32,
+// so the bound holds the exact curve raised by that error, which is large
+// where the keys are large.
+constexpr double ROUNDING = 16.0 / 16777216.0;
+
 // Highest value of one curve segment, computed as evaluateTrack chooses its
 // points: two keys alone are joined by a line, otherwise a Catmull-Rom
 // cubic whose outer points depend on the key modes. The cubic can overshoot
@@ -27,7 +35,11 @@ double segmentHigh(const ListNode<AnimKey>* first, const ListNode<AnimKey>* seco
     const AnimKey* k1 = first->item;
     const AnimKey* k2 = second->item;
     double p1 = k1->value[index], p2 = k2->value[index];
-    if (onlyTwo) return std::isfinite(p1) && std::isfinite(p2) ? std::max(p1, p2) : -HUGE_VAL;
+    // A line's error term is a line too: its highest point is at an end.
+    if (onlyTwo)
+        return std::isfinite(p1) && std::isfinite(p2)
+                   ? std::max(p1 + ROUNDING * std::fabs(p1), p2 + ROUNDING * std::fabs(p2))
+                   : -HUGE_VAL;
     double p0 = first->previous ? first->previous->item->value[index] : p1;
     double p3 = second->next ? second->next->item->value[index] : p2;
     if (k1->mode != static_cast<uint8_t>(KeyMode::Smooth)) p0 = p1;
@@ -37,9 +49,13 @@ double segmentHigh(const ListNode<AnimKey>* first, const ListNode<AnimKey>* seco
     // infinite, which truncates to INT32_MIN: it asks for nothing.
     for (double p : {p0, p1, p2, p3})
         if (!std::isfinite(p)) return -HUGE_VAL;
-    const double c0 = 2.0 * p1, c1 = -p0 + p2;
-    const double c2 = 2.0 * p0 - 5.0 * p1 + 4.0 * p2 - p3;
-    const double c3 = -p0 + 3.0 * p1 - 3.0 * p2 + p3;
+    // The error term is a cubic of the terms' magnitudes (its coefficients
+    // are >= 0 for u in [0, 1]); the curve plus it is one more cubic.
+    const double a0 = std::fabs(p0), a1 = std::fabs(p1), a2 = std::fabs(p2), a3 = std::fabs(p3);
+    const double c0 = 2.0 * p1 + ROUNDING * 2.0 * a1;
+    const double c1 = -p0 + p2 + ROUNDING * (a0 + a2);
+    const double c2 = 2.0 * p0 - 5.0 * p1 + 4.0 * p2 - p3 + ROUNDING * (2.0 * a0 + 5.0 * a1 + 4.0 * a2 + a3);
+    const double c3 = -p0 + 3.0 * p1 - 3.0 * p2 + p3 + ROUNDING * (a0 + 3.0 * a1 + 3.0 * a2 + a3);
     auto at = [&](double u) { return 0.5 * (((c3 * u + c2) * u + c1) * u + c0); };
     double high = std::max(at(0.0), at(1.0));
     // Turning points: roots of 3 c3 u^2 + 2 c2 u + c1 inside (0, 1).
@@ -68,7 +84,7 @@ int64_t highestTrackInt(const AnimTrack& track, int index, bool played)
     double high = -HUGE_VAL;
     for (const ListNode<AnimKey>* node = track.keys.head(); node; node = node->next) {
         const double v = node->item->value[index];
-        if (std::isfinite(v)) high = std::max(high, v);
+        if (std::isfinite(v)) high = std::max(high, v + ROUNDING * std::fabs(v));
         if (node->previous)
             high = std::max(high, segmentHigh(node->previous, node, index, !node->previous->previous && !node->next));
     }

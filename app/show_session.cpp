@@ -15,6 +15,7 @@
 #include "render/progress_bar.h"
 #include "core/project_reader.h"
 #include "music/module_file.h"
+#include "music/playback.h"
 #include "music/xm_module.h"
 #include "platform/glimp.h"
 #include "render/render_state.h"
@@ -87,6 +88,15 @@ XmModule* loadMusic(const CommandLine& commandLine, const ModuleSource& source)
     if (!module && !commandLine.moduleFile.empty()) complain(source.origin + ": " + moduleLoadError());
     return module;
 }
+
+bool CaptureMusic::load(const CommandLine& commandLine, const EmbeddedData& embedded)
+{
+    if (!obtainModule(commandLine, embedded, source)) return false;
+    module = loadMusic(commandLine, source);
+    return module || commandLine.moduleFile.empty();
+}
+
+CaptureMusic::~CaptureMusic() { freeModule(module); }
 
 bool Show::load(const ProjectSource& source, bool buildAll, std::string* error)
 {

@@ -43,6 +43,17 @@ bool obtainModule(const CommandLine& commandLine, const EmbeddedData& embedded, 
 // reported. The built-in module failing plays nothing, silently.
 XmModule* loadMusic(const CommandLine& commandLine, const ModuleSource& source);
 
+// The music of a capture, loaded before anything is drawn: a module named
+// on the command line (or by the project source) that does not load ends
+// the capture before its first frame, with the reason printed.
+struct CaptureMusic {
+    ModuleSource source;
+    XmModule* module = nullptr;
+
+    bool load(const CommandLine& commandLine, const EmbeddedData& embedded);
+    ~CaptureMusic();
+};
+
 // The registry and Timeline of one show, made the running show's.
 struct Show {
     ObjectRegistry* registry = nullptr;

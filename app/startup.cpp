@@ -10,6 +10,7 @@
 #include "app/contact_sheet.h"
 #include "app/live_preview.h"
 #include "app/settings.h"
+#include "platform/interruption.h"
 #include "app/setup_dialog.h"
 #include "app/show_session.h"
 #include "app/timedemo.h"
@@ -88,10 +89,13 @@ int runShow(const CommandLine& commandLine, const EmbeddedData& embedded)
 int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
 {
     Sys_KeepDefaultSignals();
+    installInterruptionHandlers();
     CommandLine commandLine;
     std::string error;
     if (!parseCommandLine(argc, argv, commandLine, error)) {
-        std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
+        // The whole usage for an option not known; a bad value is one line.
+        if (error.rfind("unknown option", 0) == 0) std::fprintf(stderr, "show: %s\n%s", error.c_str(), usageText());
+        else std::fprintf(stderr, "show: %s (show --help lists the options)\n", error.c_str());
         return 2;
     }
     // Every module loaded from here on (show, --wav, captures, the preview's
@@ -100,16 +104,23 @@ int showMain(int argc, const char* const* argv, const EmbeddedData& embedded)
     // A project source that names its music plays it, unless --module names other.
     if (commandLine.moduleFile.empty() && !commandLine.projectFile.empty())
         commandLine.moduleFile = musicNamedBy(commandLine.projectFile);
+    // A capture stopped by Ctrl-C or SIGTERM has put its files right (and
+    // said so); the program then ends by that signal.
+    int captured = -1;
     switch (commandLine.mode) {
     case RunMode::Help: std::fputs(usageText(), stdout); return 0;
-    case RunMode::Render: return runRender(commandLine, embedded);
-    case RunMode::DumpMeshes: return runDumpMeshes(commandLine, embedded);
-    case RunMode::Wav: return runWav(commandLine, embedded);
-    case RunMode::DumpTextures: return runDumpTextures(commandLine, embedded);
-    case RunMode::Sheet: return runContactSheet(commandLine, embedded);
-    case RunMode::Video: return runVideo(commandLine, embedded);
+    case RunMode::Render: captured = runRender(commandLine, embedded); break;
+    case RunMode::DumpMeshes: captured = runDumpMeshes(commandLine, embedded); break;
+    case RunMode::Wav: captured = runWav(commandLine, embedded); break;
+    case RunMode::DumpTextures: captured = runDumpTextures(commandLine, embedded); break;
+    case RunMode::Sheet: captured = runContactSheet(commandLine, embedded); break;
+    case RunMode::Video: captured = runVideo(commandLine, embedded); break;
     case RunMode::Timedemo: return runTimedemo(commandLine, embedded);
     case RunMode::Show: break;
+    }
+    if (captured >= 0) {
+        endByInterruption();
+        return captured;
     }
     // The show and its preview play to the device chosen here.
     Sys_UseAudio(Sys_ChooseAudio());

@@ -18,6 +18,7 @@
 #include "music/wav_render.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "render/render_state.h"
 #include "render/screenshot.h"
@@ -79,22 +80,26 @@ private:
 
 // The span's music in a temporary WAV file for ffmpeg to read, removed when
 // `wav` goes (or by the interruption handler).
-bool writeTemporaryWav(const CommandLine& commandLine, const EmbeddedData& embedded, const FrameSpan& span,
-                       OutputFile& wav)
+bool writeTemporaryWav(XmModule* module, const FrameSpan& span, OutputFile& wav)
 {
     const char* directory = std::getenv("TMPDIR");
     if (!wav.openScratch(directory && *directory ? directory : "/tmp", "show-video-")) {
         complain(wav.error());
         return false;
     }
-    ModuleSource music;
-    XmModule* module = obtainModule(commandLine, embedded, music) ? loadMusic(commandLine, music) : nullptr;
     std::string error;
     const int64_t first = span.musicFrame(span.first);
     const bool written = writeModuleWav(module, wav, first, span.musicFrame(span.end) - first, error);
-    freeModule(module);
     if (!written) complain(error);
     return written;
+}
+
+// How long ffmpeg may take no frame before it is ended (a test lowers it).
+double encoderStallSeconds()
+{
+    const char* text = std::getenv("SHOW_VIDEO_STALL_SECONDS");
+    const double seconds = text ? std::atof(text) : 0.0;
+    return seconds > 0 ? seconds : 60.0;
 }
 
 // The frame as ffmpeg reads rgb24: the top row first, three bytes a pixel.
@@ -135,7 +140,8 @@ std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::
     if (width % 2 || height % 2) arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
     if (hasEncoder(encoderList, "aac")) arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k"});
     else if (hasEncoder(encoderList, "libmp3lame")) arguments.insert(arguments.end(), {"-c:a", "libmp3lame", "-b:a", "192k"});
-    arguments.insert(arguments.end(), {"-movflags", "+faststart", outputPath});
+    // The music ends with the frames, also when the show ends before the span does.
+    arguments.insert(arguments.end(), {"-shortest", "-movflags", "+faststart", outputPath});
     return arguments;
 }
 
@@ -148,6 +154,8 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
     }
     ProjectSource project;
     if (!obtainProject(commandLine, embedded, project)) return 1;
+    CaptureMusic music;
+    if (!music.load(commandLine, embedded)) return 1;
     const int screenWidth = commandLine.width, screenHeight = commandLine.height;
     Show show;
     if (!startHeadlessGraphics(screenWidth, screenHeight, commandLine.stretch, commandLine.supersample) || !show.load(project)) {
@@ -155,24 +163,36 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
         return 1;
     }
     // The video and its music stop where the show ends.
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds,
-                         std::min<double>(commandLine.toSeconds, show.timeline->showLength()));
+    const double showEnd = show.timeline->showLength();
+    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min<double>(commandLine.toSeconds, showEnd));
+    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
+                                              "--fps " + numberText(commandLine.fps));
+    if (!empty.empty()) {
+        complain(empty);
+        shutdownRenderer();
+        show.destroy();
+        return 1;
+    }
     // ffmpeg writes a temporary beside the video, which is put in place
     // only when ffmpeg succeeded and wrote something.
     OutputFile video, wav;
+    StopOnInterruption stopHere;
     int exitCode = 1;
     if (!video.open(commandLine.videoFile)) {
         complain(video.error());
     } else if (video.direct()) {
         complain("cannot write " + commandLine.videoFile + ": a video is written into a file, not a device or FIFO");
-    } else if (writeTemporaryWav(commandLine, embedded, span, wav)) {
+    } else if (!writeTemporaryWav(music.module, span, wav)) {
+    } else if (interruptionSignal()) {
+        complain("interrupted while writing the music: " + commandLine.videoFile + " is not written");
+    } else {
         const std::string videoTemporary = video.handOver();
         show.timeline->start();
         std::string encoders, error;
         Sys_RunForOutput({ffmpeg, "-hide_banner", "-encoders"}, encoders);
         ChildProcess* encoder = Sys_StartWithInputPipe(
             encoderArguments(ffmpeg, encoders, screenWidth, screenHeight, span.fps, wav.path(), videoTemporary),
-            error);
+            error, encoderStallSeconds());
         if (!encoder) {
             complain(error);
         } else {
@@ -209,14 +229,22 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
             if (!writer.finish(writeError)) failed = true;
             const long written = writer.placed();
             progress.finish();
-            const int encoderExit = Sys_FinishChild(encoder);
+            std::string outcome;
+            // An interrupted video is not finished: ffmpeg is ended and its file removed.
+            if (interruptionSignal()) Sys_StopChild(encoder);
+            const bool encoded = Sys_FinishChild(encoder, outcome);
             struct stat info;
             const bool wroteSomething = stat(videoTemporary.c_str(), &info) == 0 && info.st_size > 0;
-            if (failed || encoderExit != 0) {
-                complain("ffmpeg did not finish " + commandLine.videoFile + " (exit code " +
-                         std::to_string(encoderExit) + ")");
+            if (interruptionSignal()) {
+                complain("interrupted after " + std::to_string(written) + " frames: " + commandLine.videoFile +
+                         " is not written");
+            } else if (!encoded) {
+                complain("ffmpeg did not finish " + commandLine.videoFile + ": " + outcome);
+            } else if (failed) {
+                complain("ffmpeg stopped reading the frames of " + commandLine.videoFile + " and ended (" + outcome +
+                         ")");
             } else if (!wroteSomething) {
-                complain("ffmpeg wrote nothing into " + commandLine.videoFile);
+                complain("ffmpeg exited with code 0 but wrote nothing into " + commandLine.videoFile);
             } else if (!video.commit()) {
                 complain(video.error());
             } else {

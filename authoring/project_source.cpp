@@ -253,6 +253,12 @@ private:
         objectNotes_.push_back({});
         ObjectNotes& notes = objectNotes_.back();
         notes.at = here(tokens[0]);
+        // Counts are bytes in project data: refused where they pass one.
+        const auto inSection = std::count_if(objects().begin(), objects().end(),
+                                             [&](const ProjectBuilder::Object& o) { return o.section == kind.section; });
+        if (kind.section != SectionKind::Timeline && inSection > 255)
+            return fail(tokens[0], "a project holds at most 255 objects of a kind: this is " + std::string(kind.kind) +
+                                       " " + std::to_string(inSection));
         kind_ = &kind;
         track_ = nullptr;
         size_t i = 1;
@@ -387,6 +393,9 @@ private:
         }
         std::vector<ProjectBuilder::Track>& list = isBuild ? object_->buildTracks : object_->paramTracks;
         track_ = isBuild ? &object_->build(static_cast<uint8_t>(id)) : &object_->param(static_cast<uint8_t>(id));
+        if (list.size() > 255)
+            return fail(tokens[0], std::string("an object has at most 255 ") + (isBuild ? "build" : "param") +
+                                       " tracks: this is track " + std::to_string(list.size()));
         TrackNotes notes;
         notes.object = objectNotes_.size() - 1;
         notes.index = list.size() - 1;
@@ -484,6 +493,8 @@ private:
                                            floatText(object.from) + " to " + floatText(object.to) + " s");
         }
         track_->key(at, static_cast<uint8_t>(mode), values);
+        if (track_->keys.size() > 255)
+            return fail(tokens[0], "a track has at most 255 keys: this is key " + std::to_string(track_->keys.size()));
         notes.keys.push_back(here(tokens[1]));
         if (still_) track_->flags &= ~TRACK_ANIMATED;
         return true;

@@ -342,13 +342,18 @@ struct Parser {
     {
         // Every recipe is read and its work counted before any is rendered.
         std::vector<InstrumentRecipe> recipes;
-        int64_t work = 0;
+        int64_t work = 0, sampleBytes = 0;
         for (const InstrumentSource& i : instruments) {
             recipes.push_back(readInstrument(i));
             work += recipeWork(recipes.back().recipe);
             if (work > limits.synthesisWork)
                 fail(i.line, "instrument '" + i.name + "' brings the samples to " + std::to_string(work) +
                                  " frame terms, past the budget of " + std::to_string(limits.synthesisWork));
+            sampleBytes += 2 * int64_t{std::max(recipes.back().recipe.length, 1)};
+            if (sampleBytes > limits.sampleBytes)
+                fail(i.line, "instrument '" + i.name + "' brings the module's samples to " +
+                                 std::to_string(sampleBytes) + " bytes, past the limit of " +
+                                 std::to_string(limits.sampleBytes));
         }
         for (const InstrumentRecipe& recipe : recipes) addInstrument(recipe, xm);
         if (order.empty()) fail(lastLine, "the song has no order");
@@ -380,7 +385,9 @@ struct Parser {
     }
 };
 
-Words split(const std::string& text)
+// The words of a line; `unclosed` tells of a quote opened and not closed,
+// which a project source refuses too.
+Words split(const std::string& text, bool& unclosed)
 {
     Words words;
     std::string word;
@@ -396,6 +403,7 @@ Words split(const std::string& text)
         }
     }
     if (!word.empty()) words.push_back(word);
+    unclosed = quoted;
     return words;
 }
 
@@ -421,7 +429,9 @@ bool compileTuneSource(const std::string& text, const std::string& fileName, std
             read += line.size() + 1;
             if (read > limits.sourceBytes)
                 fail(number, "a tune source has at most " + std::to_string(limits.sourceBytes) + " bytes");
-            Words words = split(line);
+            bool unclosed = false;
+            Words words = split(line, unclosed);
+            if (unclosed) fail(number, "a quoted text has no closing quote");
             if (!words.empty()) parser.statement({number, std::move(words)});
         }
         parser.finish(number);

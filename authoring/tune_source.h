@@ -18,6 +18,10 @@ struct TuneLimits {
     int64_t patternCells = int64_t{1} << 24;
     // The text itself. The show's tune has 77,380 bytes.
     size_t sourceBytes = size_t{1} << 22;
+    // Sample data of the module, two bytes a frame, over every instrument:
+    // the module must load in the player (which reads at most 256 MiB) and
+    // compile without holding up a preview. The show's tune has 56 KB.
+    int64_t sampleBytes = int64_t{1} << 25;
 };
 
 // The module's bytes, or false with "file:line: message" in `error`. The

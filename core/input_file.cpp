@@ -59,3 +59,44 @@ bool readInputFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     if (!ok) bytes.clear();
     return ok;
 }
+
+bool readBoundedInput(const std::string& path, size_t maxBytes, std::string& text, std::string& error)
+{
+    text.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0;
+    if (!ok) error = std::strerror(errno);
+    if (ok && S_ISDIR(info.st_mode)) {
+        error = "is a directory";
+        ok = false;
+    }
+    const std::string over = "is over the limit of " + std::to_string(maxBytes) + " bytes";
+    if (ok && S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) > maxBytes) {
+        error = over;
+        ok = false;
+    }
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (text.size() + static_cast<size_t>(n) > maxBytes) {
+            error = over;
+            ok = false;
+        } else {
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    if (!ok) text.clear();
+    return ok;
+}

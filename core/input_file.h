@@ -11,3 +11,9 @@
 // True with the file's bytes; false with a short reason in `error` ("is a
 // directory", "No such file or directory", ...).
 bool readInputFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error);
+
+// For the authoring tools, which also read a pipe (`projc /dev/stdin`):
+// any readable file but a directory, read up to `maxBytes` and refused past
+// them ("is over the limit of N bytes"), so that an endless input (a
+// device, a pipe that does not end) cannot exhaust memory.
+bool readBoundedInput(const std::string& path, size_t maxBytes, std::string& text, std::string& error);

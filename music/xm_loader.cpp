@@ -306,8 +306,14 @@ bool readModule(XmModule& module, Reader& in)
     module.trackerName[TRACKER_NAME_LENGTH] = '\0';
     module.playerMode = playerModeOverride().value_or(playerModeForTracker(module.trackerName));
 
+    // The header up to the end of its order table is what playback needs:
+    // a file cut short inside it is no module.
+    constexpr int32_t HEADER_READ = HEADER_OFFSET + 20 + static_cast<int32_t>(sizeof module.orderTable);
+    if (fileSize < HEADER_READ) return fail("cut short inside its header");
     in.seek(HEADER_OFFSET);
     const uint32_t headerSize = in.u32();
+    if (headerSize > static_cast<uint32_t>(fileSize - HEADER_OFFSET))
+        return fail("cut short inside its header");
     const int32_t songLength = in.u16();
     module.songLength = static_cast<int16_t>(std::min(songLength, MAX_SONG_LENGTH));
     module.restartPosition = static_cast<int16_t>(in.u16());

@@ -4,8 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <new>
 #include <string>
 
 #include "authoring/authoring_doc.h"
@@ -13,6 +12,8 @@
 #include "authoring/project_source.h"
 #include "authoring/source_upgrade.h"
 #include "authoring/starter.h"
+#include "core/input_file.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -25,15 +26,11 @@ const char* const usage =
     "       projc --new NAME                    write NAME.proj and NAME.tune: a 30-second starter show\n"
     "       projc --help                        this text\n";
 
-bool readFile(const std::string& path, std::string& content)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream text;
-    text << in.rdbuf();
-    content = text.str();
-    return true;
-}
+// Sources and data are read up to a limit: an endless input (a device, a
+// pipe) is refused instead of filling memory. A source is text a person
+// writes (the show's is 60 KB); project data is held to what the show reads.
+constexpr size_t SOURCE_LIMIT = size_t{16} << 20;
+constexpr size_t DATA_LIMIT = size_t{32} << 20;
 
 // Whole or not at all, and never over what is not a file (platform/output_file.h).
 bool writeFile(const std::string& path, const void* data, size_t size)
@@ -90,7 +87,7 @@ int writeStarter(const std::string& path)
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int run(int argc, char** argv)
 {
     std::string input, output, mode;
     for (int i = 1; i < argc; ++i) {
@@ -121,12 +118,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "projc: need an input and an output\n%s", usage);
         return 2;
     }
-    std::string content;
-    if (!readFile(input, content)) {
-        std::fprintf(stderr, "projc: cannot read %s\n", input.c_str());
+    std::string content, error;
+    if (!readBoundedInput(input, mode == "--decompile" ? DATA_LIMIT : SOURCE_LIMIT, content, error)) {
+        std::fprintf(stderr, "projc: cannot read %s: %s\n", input.c_str(), error.c_str());
         return 1;
     }
-    std::string error;
     if (mode == "--decompile") {
         ProjectBuilder project;
         if (!readProjectData(std::vector<uint8_t>(content.begin(), content.end()), project, error)) {
@@ -157,4 +153,15 @@ int main(int argc, char** argv)
     }
     for (const std::string& warning : facts.warnings) std::fprintf(stderr, "projc: warning: %s\n", warning.c_str());
     return writeFile(output, bytes.data(), bytes.size()) ? 0 : 1;
+}
+
+int main(int argc, char** argv)
+{
+    installInterruptionHandlers();  // an interrupted write leaves no temporary
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("projc: out of memory\n", stderr);
+        return 1;
+    }
 }

@@ -3,11 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <string>
 
 #include "authoring/tune_source.h"
+#include "core/input_file.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -19,7 +20,7 @@ const char* const usage =
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int run(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(usage, stdout);
@@ -30,14 +31,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string sourcePath = argv[1], outputPath = argv[3];
-    std::ifstream in(sourcePath, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "xmtune: cannot read %s: %s\n", sourcePath.c_str(), std::strerror(errno));
+    // Read up to the compiler's own limit on a source, and refused past it.
+    std::string text, error;
+    if (!readBoundedInput(sourcePath, TuneLimits{}.sourceBytes, text, error)) {
+        std::fprintf(stderr, "xmtune: cannot read %s: %s\n", sourcePath.c_str(), error.c_str());
         return 1;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<uint8_t> module;
-    std::string error;
     if (!compileTuneSource(text, sourcePath, module, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -48,4 +48,15 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    installInterruptionHandlers();  // an interrupted write leaves no temporary
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("xmtune: out of memory\n", stderr);
+        return 1;
+    }
 }

@@ -6,6 +6,7 @@
 
 #include "app/limits.h"
 #include "core/memory.h"
+#include "core/numeric.h"
 #include "scene/object_kinds.h"
 #include "core/project_reader.h"
 #include "core/timeline.h"
@@ -102,6 +103,37 @@ TEST(Limits, ACurvesHighestValueIsFoundWhateverTheKeyModes)
                 EXPECT_LE(sampled, bound) << v[1] << " modes " << int(a) << int(b);
                 EXPECT_LE(bound, sampled + 1) << v[1] << " modes " << int(a) << int(b);
             }
+}
+
+// Keys that cancel in real numbers but not in float32: the bound holds what
+// the engine computes, sampled densely, and a count built so is refused.
+TEST(Limits, TheBoundHoldsTheEnginesFloat32Arithmetic)
+{
+    const float keys[][5] = {{100, -1.7e15f, -1.5e16f, 0, 0},   {0, 3e9f, -3e9f, 3e9f, 0},
+                             {100, 1e12f, -1e12f, 1e12f, 100}, {1, 2, 3, 4, 5},
+                             {16000, -2e7f, 2e7f, -2e7f, 16000}};
+    const float spacings[] = {1.0f, 0.37f, 13.1f};
+    for (const auto& v : keys)
+        for (float spacing : spacings) {
+            AnimTrack track;
+            track.flags = TRACK_APPLY | TRACK_ANIMATED;
+            for (int k = 0; k < 5; ++k) {
+                AnimKey* key = track.keys.append(memNew<AnimKey>());
+                key->time = 40.0f + k * spacing;
+                key->mode = static_cast<uint8_t>(KeyMode::Smooth);
+                key->value[0] = v[k];
+            }
+            const int64_t bound = highestTrackInt(track, 0, true);
+            int64_t sampled = INT64_MIN;
+            for (int i = 0; i <= 20000; ++i) {
+                evaluateTrack(track, 40.0f + 4.0f * spacing * static_cast<float>(i) / 20000.0f);
+                sampled = std::max<int64_t>(sampled, truncToInt32(track.value[0]));
+            }
+            EXPECT_LE(sampled, bound) << v[1] << " spacing " << spacing;
+        }
+    EXPECT_EQ(limitError("particles from 0 to 60\n  param Emission 100\n    key 40 smooth 100\n    key 41 smooth -1.7e15\n"
+                         "    key 42 smooth -1.5e16\n    key 43 smooth 0\n"),
+              "particles 0, track Emission: keys run beyond any particles in one system; the limit is 16384");
 }
 
 }  // namespace

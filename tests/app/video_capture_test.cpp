@@ -38,6 +38,7 @@ TEST(VideoCapture, EncodersAreTheBestTheInstalledFfmpegHas)
         EXPECT_EQ(valueAfter(arguments, "-framerate"), "0.5");
         EXPECT_EQ(valueAfter(arguments, "-video_size"), "640x480");
         EXPECT_EQ(arguments.back(), "o.mp4");
+        EXPECT_NE(std::find(arguments.begin(), arguments.end(), "-shortest"), arguments.end());  // music cut to the frames
         EXPECT_EQ(valueAfter(arguments, "-vf"), "");  // even sizes need no padding
     }
     const std::vector<std::string> odd = encoderArguments("ffmpeg", fullList, 161, 121, 30, "m.wav", "o.mp4");

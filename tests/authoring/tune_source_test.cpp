@@ -153,6 +153,7 @@ TEST(TuneSource, ErrorsNameTheLine)
     } cases[] = {
         {"speed 0", "song.tune:1: a speed 0 is outside 1..31"},
         {"tempo 6", "song.tune:1: unknown statement 'tempo'"},
+        {"title \"Ignition", "song.tune:1: a quoted text has no closing quote"},
         {head + "  osc buzz C-4", "song.tune:4: unknown oscillator 'buzz'"},
         {head + "  volume 65", "song.tune:4: a volume 65 is outside 0..64"},
         {head + "  wobble 3", "song.tune:4: unknown instrument word 'wobble'"},
@@ -202,6 +203,10 @@ TEST(TuneSource, WorkPastTheBudgetIsRefusedUpFront)
     // Cells: a 2 + 4, then b 2, its layers' parts 8 + 4, b itself 16 and 8 + 8 more
     // for its layers.
     const std::string layered = "channels 2\npattern a channels 1\n. 4\npattern b = a,a a\norder b\n";
+    // Seventeen sines of a million frames: little work, 34 MB of samples.
+    std::string longOnes;
+    for (int i = 0; i < 17; ++i) longOnes += "instrument i" + std::to_string(i) + "\n osc sine C-4\n length 1000000\n";
+    longOnes += "pattern p\n.\norder p\n";
     const int64_t work = TuneLimits{}.synthesisWork, cells = TuneLimits{}.patternCells;
     const struct {
         std::string text;
@@ -218,6 +223,11 @@ TEST(TuneSource, WorkPastTheBudgetIsRefusedUpFront)
         {layered, {work, 5}, "song.tune:3: the patterns come to 6 cells here, past the budget of 5"},
         {layered, {work, cells, layered.size()}, nullptr},
         {layered, {work, cells, 35}, "song.tune:3: a tune source has at most 35 bytes"},
+        // Cheap to render but a module too large to play: counted before rendering.
+        {two, {work, cells, 1 << 22, 3999},
+         "song.tune:5: instrument 'b' brings the module's samples to 4000 bytes, past the limit of 3999"},
+        {longOnes, {},
+         "song.tune:49: instrument 'i16' brings the module's samples to 34000000 bytes, past the limit of 33554432"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> module;

@@ -292,7 +292,10 @@ TEST(WavCommand, BadOptionsExitWithUsage)
                                   "--wav x.wav --resolution 800x600", "--module"}) {
         const RunResult run = runShow(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments;
-        EXPECT_NE(run.output.find("usage:"), std::string::npos) << arguments;
+        // A bad value is one line pointing to --help; an unknown option prints the usage.
+        EXPECT_TRUE(run.output.find("usage:") != std::string::npos ||
+                    run.output.find("(show --help lists the options)") != std::string::npos)
+            << arguments;
     }
 }
 
@@ -317,7 +320,7 @@ TEST(RenderCommand, MusicCoversTheFramesSpan)
     for (int row = 0; row < 64; row += 4) xm.patterns[0].at(row, 0) = cell(row % 8 ? "C-5" : "C-4", 1);
     const std::string module = writeModule(xm, "render.xm");
     const std::string directory = tempPath("frames");
-    const RunResult run = runShow("--render " + directory + " --fps 10 --from 1 --to 2.5 --module " + module);
+    const RunResult run = runShow("--render " + directory + " --force --fps 10 --from 1 --to 2.5 --module " + module);
     if (run.exitCode != 0 && run.output.find("headless") != std::string::npos) GTEST_SKIP() << run.output;
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const Wav music = readWav(directory + "/music.wav");

@@ -93,5 +93,46 @@ else
   echo "skipped the video: ffprobe is not installed (apt-get install ffmpeg)"
 fi
 
+# An encoder that misbehaves: each row a stand-in ffmpeg, and the message
+# that must say what it did; never success, never a hang, never a file.
+fake() {  # name, then the script's body after it answers -encoders
+  mkdir -p "$work/fake-$1"
+  printf '#!/bin/sh\ncase "$*" in *-encoders*) exit 0;; esac\n%s\n' "$2" >"$work/fake-$1/ffmpeg"
+  chmod +x "$work/fake-$1/ffmpeg"
+}
+fake silent 'cat >/dev/null; exit 0'
+fake killed 'head -c 1000 >/dev/null; kill -9 $$'
+fake failing 'cat >/dev/null; exit 3'
+fake stalled 'exec sleep 600'
+for row in "silent|exited with code 0 but wrote nothing" "killed|ended by signal 9" "failing|exit code 3" \
+           "stalled|took nothing for 1 seconds and was ended"; do
+  IFS='|' read -r name says <<<"$row"
+  start=$SECONDS
+  run 1 "encoder $name" env PATH="$work/fake-$name:$PATH" SHOW_VIDEO_STALL_SECONDS=1 \
+    "$show" --video "$work/$name.mp4" --project "$work/small.proj" --fps 10 --to 3 --resolution 64x48
+  grep -q "$says" "$work/err" || fail "encoder $name: no '$says' in $(tail -c 300 "$work/err")"
+  [ -e "$work/$name.mp4" ] && fail "encoder $name: a video was left"
+  [ $((SECONDS - start)) -le 20 ] || fail "encoder $name took $((SECONDS - start)) s"
+done
+
+# Nothing to write is an error that says why; a module that does not load
+# is found before a frame is drawn.
+printf 'Extended Module: cut short' >"$work/bad.xm"
+printf 'scene a from 0 to 124\n' >"$work/plain.proj"
+for row in "--render $work/past --from 200|--from 200 is at or after the end of the show" \
+           "--render $work/rare --fps 0.001|--fps 0.001 puts no frame between 0 and 122" \
+           "--sheet $work/late.png --from 124|--from 124 is at or after the end" \
+           "--sheet $work/tiny.png --every 1e-300|over the limit of 2048" \
+           "--video $work/late.mp4 --from 123|--from 123 is at or after the end" \
+           "--render $work/nomusic --module $work/bad.xm --to 1|bad.xm: cut short inside its header" \
+           "--video $work/nomusic.mp4 --module $work/bad.xm --to 1|bad.xm: cut short inside its header"; do
+  IFS='|' read -r options says <<<"$row"
+  read -r -a arguments <<<"$options"
+  run 1 "$options" "$show" "${arguments[@]}" --project "$work/plain.proj" --resolution 64x48
+  grep -q -- "$says" "$work/err" || fail "$options: no '$says' in $(tail -c 300 "$work/err")"
+  [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$options: not one line: $(head -c 300 "$work/err")"
+done
+[ -e "$work/nomusic/frame_00000.png" ] && fail "frames drawn before the module was found not to load"
+
 [ "$failures" -eq 0 ] && echo "all capture checks passed"
 exit "$failures"

@@ -55,7 +55,7 @@ printf 'scene\n  param ZoomGlow 6 2e9\n' | compile zoom
 expect 1 "scene 0, track ZoomGlow: 2000000000 glow layers exceed" "zoom glow count" \
   "$show" --render "$work/r" --project "$work/zoom.bin"
 printf 'scene\n  param RingGlow 4 0 unchecked\n    key 0 smooth 4 0\n    key 9 smooth 4 2e9\n' | compile ring
-expect 1 "scene 0, track RingGlow: 2000000000 ring copies exceed" "keyed ring glow count" \
+expect 1 "scene 0, track RingGlow: 20000[0-9]* ring copies exceed" "keyed ring glow count" \
   "$show" --render "$work/r" --project "$work/ring.bin"
 printf 'particles\n  param Emission 2e7\n' | compile particles
 expect 1 "particles 0, track Emission: 20000000 particles in one system exceed" "20 million particles" \
@@ -64,12 +64,53 @@ printf 'particles\n  param Emission 2e9\n' | compile allparticles
 expect 1 "particles 0, track Emission: 2000000000 particles" "2e9 particles" \
   "$show" --render "$work/r" --project "$work/allparticles.bin"
 
+printf 'particles from 0 to 60\n  param Emission 100\n    key 40 smooth 100\n    key 41 smooth -1.7e15\n    key 42 smooth -1.5e16\n    key 43 smooth 0\n' | compile cancelling
+expect 1 "particles 0, track Emission:" "keys that cancel in double but not in float32" \
+  "$show" --render "$work/r" --project "$work/cancelling.bin"
+
 expect 2 "bad time '6e13' for --seconds" "--seconds 6e13" "$show" --wav "$work/x.wav" --seconds 6e13
 expect 2 "bad time '1e15' for --seconds" "--seconds 1e15" "$show" --wav "$work/x.wav" --seconds 1e15
 expect 2 "bad time '1e300' for --to" "--to 1e300" "$show" --render "$work/r" --to 1e300
 expect 2 "bad time '1e300' for --from" "--from 1e300" "$show" --render "$work/r" --from 1e300 --to 1e301
-expect 1 "no frames to write" "--from after the show" "$show" --render "$work/r" --from 200 --to 300
+expect 1 "nothing to write: --from 200 is at or after the end of the show" "--from after the show" "$show" --render "$work/r" --from 200 --to 300
 [ ! -e "$work/x.wav" ] || fail "no WAV file is written for a refused length"
+
+# Endless or oversized inputs to the tools, and options that ask for more
+# memory than a capture may hold: refused at once, never an abort.
+xmtune=$(dirname "$projc")/xmtune
+expect 1 "cannot read /dev/zero: is over the limit of 16777216 bytes" "projc reads an endless input" \
+  "$projc" /dev/zero -o "$work/z.bin"
+expect 1 "cannot read /dev/zero: is over the limit of 33554432 bytes" "projc --decompile reads an endless input" \
+  "$projc" --decompile /dev/zero -o "$work/z.proj"
+expect 1 "cannot read /dev/zero: is over the limit of 4194304 bytes" "xmtune reads an endless input" \
+  "$xmtune" /dev/zero -o "$work/z.xm"
+expect 1 "over the limit of 2048 a sheet" "--sheet --every 0.001" "$show" --sheet "$work/s.png" --every 0.001
+expect 2 "is 268435456 pixels, over the limit" "--resolution 16384x16384" \
+  "$show" --render "$work/r" --resolution 16384x16384
+expect 2 "bad time '1111111111111111111111111111111111111111... (100000 characters)' for --to" "a 100 KB number" \
+  "$show" --render "$work/r" --to "$(head -c 100000 /dev/zero | tr '\0' 1)"
+for i in $(seq 17); do printf 'instrument i%d\n osc sine C-4\n length 1000000\n' "$i"; done >"$work/big.tune"
+printf 'pattern p\n.\norder p\n' >>"$work/big.tune"
+expect 1 "brings the module's samples to 34000000 bytes, past the limit" "a tune of a 34 MB module" \
+  "$xmtune" "$work/big.tune" -o "$work/big.xm"
+[ ! -e "$work/z.bin" ] && [ ! -e "$work/z.xm" ] && [ ! -e "$work/big.xm" ] || fail "a refused input left an output"
+
+expect 2 "--from 200 is past the end of the show at 122 seconds" "--from 200 for the show" "$show" --from 200
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "--from 200: one line, not the usage: $(head -c 300 "$work/err")"
+expect 1 "nothing to write: --fps 0.001 puts no frame" "a tiny --fps" "$show" --render "$work/r" --fps 0.001
+
+# Counts past what project data holds name the line where they pass it.
+for i in $(seq 256); do printf 'light\n'; done >"$work/lights.proj"
+expect 1 "lights.proj:256:1: a project holds at most 255 objects of a kind" "256 lights" \
+  "$projc" "$work/lights.proj" -o "$work/lights.bin"
+(printf 'mesh\n'; for i in $(seq 256); do printf '  build Sphere\n'; done) >"$work/tracks.proj"
+expect 1 "tracks.proj:257:3: an object has at most 255 build tracks" "256 tracks" \
+  "$projc" "$work/tracks.proj" -o "$work/tracks.bin"
+(printf 'mesh from 0 to 300\n  param Repeat 1\n'; for i in $(seq 256); do printf '    key %d smooth 1\n' "$i"; done) >"$work/keys.proj"
+expect 1 "keys.proj:258:5: a track has at most 255 keys" "256 keys" "$projc" "$work/keys.proj" -o "$work/keys.bin"
+printf 'title "Ignition\n' >"$work/quote.tune"
+expect 1 "quote.tune:1: a quoted text has no closing quote" "an unclosed quote in a tune" \
+  "$xmtune" "$work/quote.tune" -o "$work/quote.xm"
 
 # An output directory that cannot be written is found before the build.
 printf 'texture\n  build SetSize 512\n' >"$work/slow.proj"

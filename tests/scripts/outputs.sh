@@ -104,5 +104,22 @@ for row in "${folder_writers[@]}"; do
   rm -rf "$d"
 done
 
+# An older, longer capture in the folder: refused; --force removes its frames only.
+d="$work/older"
+mkdir "$d"
+for k in 00000 00001 00002 00003 00004 00005; do echo old >"$d/frame_$k.png"; done
+echo mine >"$d/notes.txt"
+echo mine >"$d/frame_1.png"
+render=("$show" --render "$d" --fps 2 --to 1 "${small[@]}")
+run 1 "render into an older capture" '"${render[@]}"'
+grep -q "holds 6 frames of an older capture (frame_00000.png to frame_00005.png): add --force" "$work/err" ||
+  fail "render into an older capture: $(cat "$work/err")"
+[ "$(ls "$d" | wc -l)" -eq 8 ] || fail "render into an older capture changed the folder: $(ls "$d" | tr '\n' ' ')"
+run 0 "render --force into an older capture" '"${render[@]}" --force'
+grep -q "removed 6 frames of an older capture" "$work/out" || fail "--force says what it removed: $(cat "$work/out")"
+[ "$(ls "$d" | tr '\n' ' ')" = "frame_00000.png frame_00001.png frame_1.png music.wav notes.txt " ] ||
+  fail "--force left: $(ls "$d" | tr '\n' ' ')"
+run 2 "--force without --render" '"$show" --sheet "$work/s.png" --force'
+
 [ "$failures" -eq 0 ] && echo "outputs: all passed"
 exit $((failures > 0))
