@@ -95,7 +95,7 @@ public:
 private:
     std::string placed(const Place& at, const std::string& message) const
     {
-        return fileName_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + message;
+        return fileName_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + withShortEchoes(message);
     }
 
     template <class Handler>

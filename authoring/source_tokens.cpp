@@ -92,3 +92,24 @@ std::string quoted(const std::string& text)
     }
     return out + "\"";
 }
+
+std::string withShortEchoes(const std::string& message)
+{
+    constexpr size_t MOST = 40;
+    std::string out;
+    size_t at = 0;
+    while (at < message.size()) {
+        const size_t open = message.find('\'', at);
+        const size_t close = open == std::string::npos ? open : message.find('\'', open + 1);
+        if (close == std::string::npos) break;
+        const std::string word = message.substr(open + 1, close - open - 1);
+        out += message.substr(at, open + 1 - at);
+        if (word.size() > MOST && word.find(' ') == std::string::npos)
+            out += word.substr(0, MOST) + "... (" + std::to_string(word.size()) + " characters)";
+        else
+            out += word;
+        out += '\'';
+        at = close + 1;
+    }
+    return out + message.substr(at);
+}

@@ -18,3 +18,9 @@ bool tokenizeLine(const std::string& line, std::vector<Token>& tokens, std::stri
 
 // A text as a quoted word that reads back byte for byte.
 std::string quoted(const std::string& text);
+
+// A message with each word it echoes in single quotes cut to a sensible
+// length: a word of a source can be a whole file pasted by mistake. Only
+// quoted runs without a space are cut, so an apostrophe is never taken for
+// a quote.
+std::string withShortEchoes(const std::string& message);

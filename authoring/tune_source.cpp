@@ -1,4 +1,5 @@
 #include "authoring/tune_source.h"
+#include "authoring/source_tokens.h"
 
 #include <algorithm>
 #include <cctype>
@@ -436,7 +437,7 @@ bool compileTuneSource(const std::string& text, const std::string& fileName, std
         }
         parser.finish(number);
     } catch (const SourceError& e) {
-        error = fileName + ":" + std::to_string(e.line) + ": " + e.message;
+        error = fileName + ":" + std::to_string(e.line) + ": " + withShortEchoes(e.message);
         return false;
     }
     module = parser.xm.build();

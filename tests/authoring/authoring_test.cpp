@@ -247,6 +247,8 @@ TEST(NamedForm, ErrorsNameLineAndColumn)
         {"timeline\n  param Sceen 0", "test.proj:2:9: a timeline has no track named 'Sceen'"},
         {"scene\n  param 0 \"open", "test.proj:2:11: a quoted text has no closing quote"},
         {"wobble", "test.proj:1:1: expected an object kind"},
+        // A word pasted by mistake is echoed cut short.
+        {"mesh\n  build Sphere radius=9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x", "test.proj:2:23: bad value '9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x9x... (42 characters)' for radius"},
     };
     for (const auto& test : cases) {
         ProjectBuilder project;
