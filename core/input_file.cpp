@@ -19,20 +19,31 @@ const char* notPlainFile(mode_t mode)
     return nullptr;
 }
 
+// Opens `path` to read (with `flags` besides) and reads its status: -1
+// with the reason when it does not open; `ok` false with the reason when
+// it opens but its status cannot be read (the caller closes it).
+int openForReading(const std::string& path, int flags, struct stat& info, bool& ok, std::string& error)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return -1;
+    }
+    ok = fstat(fd, &info) == 0;
+    if (!ok) error = std::strerror(errno);
+    return fd;
+}
+
 }  // namespace
 
 bool readInputFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error)
 {
     bytes.clear();
     // Non-blocking, so that opening a FIFO without a writer does not wait.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
     struct stat info;
-    bool ok = fstat(fd, &info) == 0;
-    if (!ok) error = std::strerror(errno);
+    bool ok = false;
+    const int fd = openForReading(path, O_NONBLOCK, info, ok, error);
+    if (fd < 0) return false;
     if (ok && notPlainFile(info.st_mode)) {
         error = notPlainFile(info.st_mode);
         ok = false;
@@ -63,14 +74,10 @@ bool readInputFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
 bool readBoundedInput(const std::string& path, size_t maxBytes, std::string& text, std::string& error)
 {
     text.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
     struct stat info;
-    bool ok = fstat(fd, &info) == 0;
-    if (!ok) error = std::strerror(errno);
+    bool ok = false;
+    const int fd = openForReading(path, 0, info, ok, error);
+    if (fd < 0) return false;
     if (ok && S_ISDIR(info.st_mode)) {
         error = "is a directory";
         ok = false;
