@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "app/show_session.h"
 #include "platform/font.h"
+#include "platform/interruption.h"
 #include "platform/png_file.h"
 #include "render/fonts.h"
 #include "render/render_state.h"
@@ -109,14 +110,27 @@ SheetLayout sheetLayout(long count, int thumbWidth, int thumbHeight)
     return layout;
 }
 
-// Thumbnail `index` and its caption, drawn into the sheet as soon as it is
-// taken: the sheet holds no thumbnail but the one being drawn.
-void drawCell(Image& sheet, const SheetLayout& layout, int index, const Image& thumbnail, double seconds,
+// The sheet is written a row of cells at a time: `band` holds one row of
+// cells and the gap under it, drawn as its thumbnails are taken and handed
+// to the file when the row is full.
+struct SheetBand {
+    Image image;
+    explicit SheetBand(const SheetLayout& layout) : image(layout.width(), layout.cellHeight() + GAP) { clear(); }
+    void clear()
+    {
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, image.at(x, y));
+    }
+};
+
+// Thumbnail `index` and its caption, drawn into its row's band.
+void drawCell(SheetBand& band, const SheetLayout& layout, int index, const Image& thumbnail, double seconds,
               const std::string& label)
 {
     FontFace* face = captionFontFace();
+    Image& sheet = band.image;
     const int left = GAP + index % layout.columns * (layout.thumbWidth + GAP);
-    const int top = GAP + index / layout.columns * (layout.cellHeight() + GAP);
+    const int top = 0;
     for (int y = 0; y < layout.thumbHeight; ++y)
         std::copy_n(&thumbnail.rgba[static_cast<size_t>(y) * layout.thumbWidth * 4], layout.thumbWidth * 4,
                     sheet.at(left, top + y));
@@ -125,6 +139,13 @@ void drawCell(Image& sheet, const SheetLayout& layout, int index, const Image& t
     const float labelStart = drawText(sheet, face, left + 1, baseline, time, TIME_COLOUR) + 5;
     drawText(sheet, face, labelStart, baseline, fitText(face, label, left + layout.thumbWidth - labelStart),
              LABEL_COLOUR);
+}
+
+bool writeBand(PngStream& png, SheetBand& band)
+{
+    const bool written = png.writeRows(band.image.rgba.data(), band.image.width * 4, band.image.height);
+    band.clear();
+    return written;
 }
 
 std::string numberText(double value)
@@ -179,10 +200,22 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
         return stop("the sheet would be " + std::to_string(layout.width()) + "x" +
                     std::to_string(layout.height(layout.rows)) + " pixels, over the limit of " +
                     std::to_string(MAX_SHEET_PIXELS) + ": fewer thumbnails, or a wider --resolution");
-    Image sheet(layout.width(), layout.height(layout.rows));
-    for (int y = 0; y < sheet.height; ++y)
-        for (int x = 0; x < sheet.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, sheet.at(x, y));
+    // The file is open from the first row: an interruption or a failure
+    // removes it, and the finished sheet replaces an older one whole.
+    PngStream png;
+    if (!png.open(commandLine.sheetFile, layout.width(), layout.height(layout.rows), false, PngEffort::Compact))
+        return stop(png.error());
+    SheetBand band(layout);
+    {
+        Image gap(layout.width(), GAP);
+        for (int y = 0; y < GAP; ++y)
+            for (int x = 0; x < gap.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, gap.at(x, y));
+        if (!png.writeRows(gap.rgba.data(), gap.width * 4, GAP)) return stop(png.error());
+    }
 
+    // A Ctrl-C ends the sheet after the thumbnail being drawn: its rows not
+    // reached are left empty, and the sheet is whole.
+    StopOnInterruption stopHere;
     show.timeline->start();
     const int32_t sceneCount = (*show.registry)[SectionKind::Scene].count();
     std::vector<uint8_t> frame;
@@ -191,26 +224,36 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
         // Drawn large, the thumbnail is the mean of more pixels.
         const int drawnWidth = screenWidth * commandLine.supersample, drawnHeight = screenHeight * commandLine.supersample;
         readFrame(drawnWidth, drawnHeight, frame);
-        drawCell(sheet, layout, static_cast<int>(k - span.first),
-                 shrink(frame, drawnWidth, drawnHeight, thumbWidth, thumbHeight), k * commandLine.everySeconds,
-                 sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount));
-        return true;
+        const int index = static_cast<int>(k - span.first);
+        drawCell(band, layout, index, shrink(frame, drawnWidth, drawnHeight, thumbWidth, thumbHeight),
+                 k * commandLine.everySeconds, sceneLabel(project.sceneLabels, show.timeline->sceneIndex, sceneCount));
+        return index % layout.columns != layout.columns - 1 || writeBand(png, band);
     }, failed);
     shutdownRenderer();
     show.destroy();
-    if (taken == 0) {
-        complain("nothing to write: the show ended before the first thumbnail");
+    if (failed) {
+        complain(png.error());
         return 1;
     }
-    // The show ended before the span did: the rows not reached go.
-    const int rowsTaken = static_cast<int>((taken + layout.columns - 1) / layout.columns);
-    sheet.height = layout.height(rowsTaken);
-    sheet.rgba.resize(static_cast<size_t>(sheet.width) * sheet.height * 4);
-
-    std::string error;
-    if (!Sys_WritePng(commandLine.sheetFile, sheet.width, sheet.height, sheet.rgba.data(), sheet.width * 4, &error)) {
-        complain(error);
+    if (taken == 0) {
+        png.discard();  // nothing was drawn into it
+        complain(interruptionSignal() ? "interrupted before the first thumbnail: no sheet written"
+                                      : "nothing to write: the show ended before the first thumbnail");
+        endByInterruption();
         return 1;
+    }
+    // The rest of the last row drawn, and the rows the show (or a Ctrl-C)
+    // ended before, are the background.
+    bool whole = taken % layout.columns == 0 || writeBand(png, band);
+    while (whole && png.rowsWritten() < layout.height(layout.rows)) whole = writeBand(png, band);
+    if (!whole || !png.finish()) {
+        complain(png.error());
+        return 1;
+    }
+    if (interruptionSignal()) {
+        complain("interrupted: " + commandLine.sheetFile + " holds the " + std::to_string(taken) + " of " +
+                 std::to_string(count) + " thumbnails taken before it, whole, its other cells empty");
+        endByInterruption();
     }
     std::printf("wrote %ld thumbnails (%d a row, %dx%d each) to %s\n", taken, layout.columns, thumbWidth,
                 thumbHeight, commandLine.sheetFile.c_str());

@@ -27,6 +27,26 @@ void keepError(png_structp png, png_const_charp message)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// A stream's bytes go to its file as libpng makes them; a failed write
+// ends the picture with the file's reason ("No space left on device").
+void appendToFile(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* file = static_cast<OutputFile*>(png_get_io_ptr(png));
+    if (!file->write(data, length)) png_error(png, file->error().c_str());
+}
+
+void setEffort(png_structp png, PngEffort effort)
+{
+    if (effort == PngEffort::Fast) {
+        // A frame is written once and looked at seldom: speed over size.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+        png_set_compression_level(png, 1);
+    } else {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+        png_set_compression_level(png, 6);
+    }
+}
+
 }  // namespace
 
 bool Sys_EncodePng(const PngPicture& picture, PngEffort effort, std::vector<uint8_t>& out, std::string* error)
@@ -56,14 +76,7 @@ bool Sys_EncodePng(const PngPicture& picture, PngEffort effort, std::vector<uint
         return false;
     }
     png_set_write_fn(png, &out, appendBytes, noFlush);
-    if (effort == PngEffort::Fast) {
-        // A frame is written once and looked at seldom: speed over size.
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-        png_set_compression_level(png, 1);
-    } else {
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-        png_set_compression_level(png, 6);
-    }
+    setEffort(png, effort);
     png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                  picture.opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
@@ -94,4 +107,78 @@ bool Sys_WritePng(const std::string& path, int width, int height, const uint8_t*
     picture.stride = stride;
     std::vector<uint8_t> bytes;
     return Sys_EncodePng(picture, PngEffort::Compact, bytes, error) && Sys_WriteFileBytes(path, bytes, error, name);
+}
+
+PngStream::~PngStream() { release(); }
+
+void PngStream::release()
+{
+    if (png_) png_destroy_write_struct(&png_, info_ ? &info_ : nullptr);
+    png_ = nullptr;
+    info_ = nullptr;
+}
+
+void PngStream::discard()
+{
+    release();
+    file_.discard();
+}
+
+bool PngStream::fail(const std::string& reason)
+{
+    if (!failed_) error_ = reason;
+    failed_ = true;
+    discard();
+    return false;
+}
+
+bool PngStream::open(const std::string& path, int width, int height, bool opaque, PngEffort effort,
+                     OutputFile::Name name)
+{
+    if (width <= 0 || height <= 0) return fail("no picture to write to " + path);
+    if (!file_.open(path, name)) return fail(file_.error());
+    width_ = width;
+    height_ = height;
+    opaque_ = opaque;
+    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error_, keepError, ignoreWarning);
+    info_ = png_ ? png_create_info_struct(png_) : nullptr;
+    if (!info_) return fail("out of memory for the picture");
+    // Each call that reaches libpng takes its faults here, in its own frame.
+    if (setjmp(png_jmpbuf(png_))) {
+        return fail(error_);  // libpng's reason
+    }
+    png_set_write_fn(png_, &file_, appendToFile, noFlush);
+    setEffort(png_, effort);
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 PNG_FILTER_TYPE_BASE);
+    png_write_info(png_, info_);
+    if (opaque) png_set_filler(png_, 0, PNG_FILLER_AFTER);
+    return true;
+}
+
+bool PngStream::writeRows(const uint8_t* top, ptrdiff_t stride, int count)
+{
+    if (failed_ || !png_) return false;
+    if (count < 0 || count > height_ - rowsWritten_) return fail("more rows than the picture's height");
+    if (setjmp(png_jmpbuf(png_))) {
+        return fail(error_);
+    }
+    for (int y = 0; y < count; ++y) png_write_row(png_, const_cast<png_bytep>(top + static_cast<ptrdiff_t>(y) * stride));
+    rowsWritten_ += count;
+    return true;
+}
+
+bool PngStream::finish()
+{
+    if (failed_ || !png_) return false;
+    if (rowsWritten_ != height_) return fail("the picture ended after " + std::to_string(rowsWritten_) + " of its " +
+                                             std::to_string(height_) + " rows");
+    if (setjmp(png_jmpbuf(png_))) {
+        return fail(error_);
+    }
+    png_write_end(png_, nullptr);
+    release();
+    if (!file_.commit()) return fail(file_.error());
+    return true;
 }

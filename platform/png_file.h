@@ -9,6 +9,9 @@
 
 #include "platform/output_file.h"
 
+struct png_struct_def;  // libpng's own, kept out of this header
+struct png_info_def;
+
 // height rows of width pixels, four bytes each (red, green, blue, alpha);
 // the top row at `top`, each next row `stride` bytes on (negative for
 // pictures kept bottom row first, as a framebuffer reads back).
@@ -31,6 +34,42 @@ bool Sys_EncodePng(const PngPicture& picture, PngEffort effort, std::vector<uint
 // (platform/output_file.h); false with a reason naming the path.
 bool Sys_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr,
                         OutputFile::Name name = OutputFile::Name::Named);
+
+// A picture written row by row as it is made, top row first, straight into
+// its output file (platform/output_file.h): only the rows being handed over
+// are held. Whole or absent: finish() puts the file in place once its last
+// row is written; a writer dropped before that removes what it wrote.
+class PngStream {
+public:
+    PngStream() = default;
+    ~PngStream();
+    PngStream(const PngStream&) = delete;
+    PngStream& operator=(const PngStream&) = delete;
+
+    // False, with error(), when `path` cannot be written.
+    bool open(const std::string& path, int width, int height, bool opaque, PngEffort effort,
+              OutputFile::Name name = OutputFile::Name::Named);
+    // `count` rows of width RGBA pixels, `stride` bytes apart; false once
+    // anything failed (or more rows than the height were given).
+    bool writeRows(const uint8_t* top, ptrdiff_t stride, int count);
+    // After the last row: false (and nothing in place) after any failure.
+    bool finish();
+    // Removes what was written.
+    void discard();
+    int rowsWritten() const { return rowsWritten_; }
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(const std::string& reason);
+    void release();
+
+    struct png_struct_def* png_ = nullptr;
+    struct png_info_def* info_ = nullptr;
+    OutputFile file_;
+    int width_ = 0, height_ = 0, rowsWritten_ = 0;
+    bool opaque_ = false, failed_ = false;
+    std::string error_;
+};
 
 // `rgba` holds height rows of width pixels, `stride` bytes apart, the top
 // row first; encoded compactly, then written. False with a reason when the

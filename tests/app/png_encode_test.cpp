@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -62,6 +66,51 @@ TEST(PngEncode, EveryWayOfWritingDecodesToThePicture)
     std::string error;
     EXPECT_FALSE(Sys_EncodePng(PngPicture(), PngEffort::Fast, file, &error));
     EXPECT_FALSE(error.empty());
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A picture streamed in bands of any height decodes to the whole picture;
+// one that ends short of its height, or is given more rows, leaves no file.
+TEST(PngEncode, AStreamedPictureIsWholeOrAbsent)
+{
+    const int w = 19, h = 11;
+    std::vector<uint8_t> rows(size_t(w) * h * 4);
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<uint8_t>(i * 7 + i / 5);
+    char folder[] = "/tmp/png-stream-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    const std::string path = std::string(folder) + "/p.png";
+    const struct {
+        std::vector<int> bands;
+        bool placed;
+    } cases[] = {{{11}, true}, {{1, 4, 0, 6}, true}, {{5, 5}, false}, {{5, 7}, false}};
+    for (const auto& c : cases) {
+        std::remove(path.c_str());
+        PngStream png;
+        ASSERT_TRUE(png.open(path, w, h, false, PngEffort::Compact)) << png.error();
+        int row = 0;
+        bool written = true;
+        for (int band : c.bands) {
+            written = written && png.writeRows(&rows[size_t(row) * w * 4], w * 4, band);
+            row += band;
+        }
+        const bool finished = written && png.finish();
+        EXPECT_EQ(finished, c.placed) << png.error();
+        const std::vector<uint8_t> file = fileBytes(path);
+        if (!c.placed) {
+            EXPECT_FALSE(png.error().empty());
+            EXPECT_TRUE(file.empty());
+            continue;
+        }
+        int dw = 0, dh = 0;
+        EXPECT_EQ(decode(file, dw, dh), rows);
+    }
+    std::remove(path.c_str());
+    rmdir(folder);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ pictures_whole() {
 rows=(
   "wav|D/.out-*.wav|--wav D/out.wav --seconds 20000"
   "render|D/frames/frame_00001.png|--render D/frames --fps 1000 --to 120 ${small[*]}"
+  "sheet|D/.out-*.png|--sheet D/out.png --every 0.06 --to 120 ${small[*]}"
 )
 command -v ffmpeg >/dev/null && rows+=("video|D/tmp/show-video-*|--video D/out.mp4 --fps 1000 --to 120 ${small[*]}")
 
@@ -64,6 +65,7 @@ for row in "${rows[@]}"; do
         pictures_whole "$d/frames" || fail "$what: a cut picture"
         [ -e "$d/frames/music.wav" ] && fail "$what: music.wav written" ;;
       video) [ -e "$d/out.mp4" ] && fail "$what: a video was left" ;;
+      sheet) [ ! -e "$d/out.png" ] || [ "$(tail -c 8 "$d/out.png" | head -c 4)" = IEND ] || fail "$what: a cut sheet" ;;
     esac
   done
 done
