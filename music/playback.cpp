@@ -17,13 +17,25 @@ constexpr float RATE_RECIPROCAL = 1.0f / MIX_RATE;
 constexpr int32_t DEFAULT_TWIN_OFFSET = 32;
 constexpr int32_t WIDE_TWIN_OFFSET = VOICE_COUNT / 2;
 
+// The output ring and the mix block are the same size for every module:
+// made once and cleared for each playback, so that a restart (the preview's
+// seeks, a capture after a --wav) does not map and fault in a megabyte anew.
+void* keptOutput = nullptr;
+void* keptMixBlock = nullptr;
+constexpr size_t OUTPUT_BYTES = static_cast<size_t>(TOTAL_FRAMES) * 2 * sizeof(int16_t);
+constexpr size_t MIX_BLOCK_BYTES = static_cast<size_t>(TOTAL_FRAMES) * 8 + 256;
+
+void* clearedBlock(void*& kept, size_t bytes)
+{
+    if (kept) return std::memset(kept, 0, bytes);
+    return kept = std::calloc(bytes, 1);
+}
+
 void releasePlayer()
 {
     Player& player = thePlayer;
-    std::free(player.mixBlock);
     player.mixBlock = nullptr;
     player.mixBuffer = nullptr;
-    std::free(player.output);
     player.output = nullptr;
     std::free(player.channels);
     player.channels = nullptr;
@@ -60,8 +72,8 @@ bool setUpPlayer(XmModule* module)
     player.twinOffset = channels <= DEFAULT_TWIN_OFFSET ? DEFAULT_TWIN_OFFSET : WIDE_TWIN_OFFSET;
     player.channels = static_cast<XmChannel*>(std::calloc(static_cast<size_t>(channels) + 1, sizeof(XmChannel)));
     player.positionLog = static_cast<PositionLogEntry*>(std::calloc(CHUNK_COUNT, sizeof(PositionLogEntry)));
-    player.output = static_cast<int16_t*>(std::calloc(static_cast<size_t>(TOTAL_FRAMES) * 2, sizeof(int16_t)));
-    player.mixBlock = std::calloc(static_cast<size_t>(TOTAL_FRAMES) * 8 + 256, 1);
+    player.output = static_cast<int16_t*>(clearedBlock(keptOutput, OUTPUT_BYTES));
+    player.mixBlock = clearedBlock(keptMixBlock, MIX_BLOCK_BYTES);
     if (!player.channels || !player.positionLog || !player.output || !player.mixBlock) {
         releasePlayer();
         return false;

@@ -20,15 +20,23 @@ struct GeneratorBuffers {
     int32_t blurTaps[BLUR_TABLE];
 };
 GeneratorBuffers buffers;
-// Whether a step may have written the buffers since they were last zero.
-// Starting over a fresh workbench then costs nothing and leaves its
-// untouched pages uncommitted.
-bool buffersTouched = false;
+// Which buffers a step may have written since they were last zero, one bit
+// each (the slots, then the scratch image, the lattice, the blur tables):
+// starting over clears only those (a megabyte a slot), and leaves the pages
+// never touched uncommitted.
+enum : uint32_t { SCRATCH_BIT = 1u << STORE_SLOTS, LATTICE_BIT = SCRATCH_BIT << 1, BLUR_BIT = LATTICE_BIT << 1 };
+uint32_t buffersTouched = 0;
 
-GeneratorBuffers& touchBuffers()
+GeneratorBuffers& touchBuffers(uint32_t bits)
 {
-    buffersTouched = true;
+    buffersTouched |= bits;
     return buffers;
+}
+
+template <class T, size_t N>
+void clearIfTouched(T (&buffer)[N], uint32_t bit)
+{
+    if (buffersTouched & bit) std::memset(buffer, 0, sizeof buffer);
 }
 
 // Per channel, for the blend modes that work on bytes.
@@ -46,11 +54,14 @@ void combineChannels(uint32_t* image, const uint32_t* source, int32_t count, boo
 
 }  // namespace
 
-uint32_t* scratchImage() { return touchBuffers().scratch; }
-uint32_t* storeSlot(int32_t slot) { return slot >= 0 && slot < STORE_SLOTS ? touchBuffers().slots[slot] : nullptr; }
-uint8_t* noiseLattice() { return touchBuffers().lattice; }
-float* blurWeights() { return touchBuffers().blurWeights; }
-int32_t* blurTaps() { return touchBuffers().blurTaps; }
+uint32_t* scratchImage() { return touchBuffers(SCRATCH_BIT).scratch; }
+uint32_t* storeSlot(int32_t slot)
+{
+    return slot >= 0 && slot < STORE_SLOTS ? touchBuffers(1u << slot).slots[slot] : nullptr;
+}
+uint8_t* noiseLattice() { return touchBuffers(LATTICE_BIT).lattice; }
+float* blurWeights() { return touchBuffers(BLUR_BIT).blurWeights; }
+int32_t* blurTaps() { return touchBuffers(BLUR_BIT).blurTaps; }
 
 int32_t normaliseTextureSize(int32_t n)
 {
@@ -81,8 +92,12 @@ float nextRandom()
 void resetGenerator()
 {
     generator = GeneratorState();
-    if (buffersTouched) std::memset(&buffers, 0, sizeof buffers);
-    buffersTouched = false;
+    for (int32_t slot = 0; slot < STORE_SLOTS; ++slot) clearIfTouched(buffers.slots[slot], 1u << slot);
+    clearIfTouched(buffers.scratch, SCRATCH_BIT);
+    clearIfTouched(buffers.lattice, LATTICE_BIT);
+    clearIfTouched(buffers.blurWeights, BLUR_BIT);
+    clearIfTouched(buffers.blurTaps, BLUR_BIT);
+    buffersTouched = 0;
 }
 
 uint32_t edgeToPixels(int32_t c) { return (static_cast<uint32_t>(c) << generator.genLog2) >> 8; }
