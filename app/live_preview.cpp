@@ -277,10 +277,13 @@ private:
     {
         std::string title = "show | " + showTimeText(time()) + " | " + sceneText();
         if (transport_.paused) title += " | paused";
-        for (const auto& [failed, file] : {std::pair{&projectError_, &projectFile_}, std::pair{&moduleError_, &moduleFile_}})
-            if (!failed->empty())
-                title += " | error in " + baseName(file->path) +
-                         (show_.registry ? ": showing the last good version" : ": waiting for a version that loads");
+        if (!projectError_.empty())
+            title += " | error in " + baseName(projectFile_.path) +
+                     (show_.registry ? ": showing the last good version" : ": waiting for a version that loads");
+        // A module that never loaded has no last good version: the show is silent.
+        if (!moduleError_.empty())
+            title += " | error in " + baseName(moduleFile_.path) +
+                     (musicLoaded_ ? ": playing the last good version" : ": silent until a version loads");
         if (title == title_) return;
         title_ = title;
         GLimp_SetWindowTitle(title.c_str());

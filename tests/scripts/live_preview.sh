@@ -76,7 +76,7 @@ wait_for "a fixed source clears the error" '[[ "$(title)" == *" | gamma" ]]'
 # A module that will not load keeps the last good one; a good one is loaded.
 echo "not a module" >"$work/m.xm"
 wait_for "a broken module is named" 'grep -q "^$work/m.xm:" "$work/err"'
-wait_for "the title says so" '[[ "$(title)" == *"| error in m.xm: showing the last good version" ]]'
+wait_for "the title says so" '[[ "$(title)" == *"| error in m.xm: playing the last good version" ]]'
 cp "$(dirname "$show")/generated/music.xm" "$work/m.xm"
 wait_for "a good module is reloaded" 'grep -q "^reloaded $work/m.xm in" "$work/out"'
 wait_for "and the error is gone" '[[ "$(title)" == *" | gamma" ]]'
@@ -118,6 +118,34 @@ wait_for "the built-in show's scene at 61 s is named" '[[ "$(title)" == "show | 
 kill -TERM "$pid"
 wait "$pid"
 
+# The top of a 320-pixel window: a dark red panel with white text on it.
+error_drawn() {  # what
+  if ! command -v ffmpeg >/dev/null || ! ffmpeg -hide_banner -devices 2>/dev/null | grep -q x11grab; then
+    echo "skipped the picture of the error: ffmpeg with x11grab is not installed"
+    return
+  fi
+  sleep 0.5
+  at=$(xwininfo -root -tree | sed -n 's/.*"show |[^"]*".* [0-9]*x[0-9]*+[-0-9]*+[-0-9]* *+\([0-9]*\)+\([0-9]*\)$/\1,\2/p' | head -1)
+  ffmpeg -loglevel error -f x11grab -video_size 320x20 -i "$DISPLAY+$at" -frames:v 1 -f rawvideo -pix_fmt rgb24 - \
+    >"$work/top.rgb" 2>"$work/ffmpeg.err"
+  od -An -tu1 -v -w3 "$work/top.rgb" | awk '
+    $1 > 60 && $2 < 40 && $3 < 40 { red++ }
+    $1 > 200 && $2 > 200 && $3 > 200 { white++ }
+    END { exit !(red > 3000 && white > 30) }' ||
+    fail "$1: the error is drawn at the top of the window ($(od -An -tu1 -N6 "$work/top.rgb"); $(cat "$work/ffmpeg.err"))"
+}
+
+# A preview started on a module that does not load plays the show silent,
+# and says so in its title and its window.
+echo "not a module" >"$work/n.xm"
+SHOW_AUDIO=null "$show" --watch --module "$work/n.xm" --resolution 320x240 >"$work/out" 2>"$work/err" &
+pid=$!
+wait_for "a broken start module is named in the title" \
+  '[[ "$(title)" == *" | error in n.xm: silent until a version loads" ]]'
+error_drawn "a broken start module"
+kill -TERM "$pid"
+wait "$pid"
+
 # A preview started on a broken source opens its window, draws the error
 # in it, and loads the source once it compiles.
 printf 'scene broken from\n' >"$work/q.proj"
@@ -126,20 +154,7 @@ pid=$!
 wait_for "a broken start file opens the window and waits" \
   '[[ "$(title)" == *"| no show loaded | error in q.proj: waiting for a version that loads" ]]'
 grep -q "^$work/q.proj:1:[0-9]*: " "$work/err" || fail "the error is printed with file and line: $(cat "$work/err")"
-if command -v ffmpeg >/dev/null && ffmpeg -hide_banner -devices 2>/dev/null | grep -q x11grab; then
-  sleep 0.5
-  at=$(xwininfo -root -tree | sed -n 's/.*"show |[^"]*".* [0-9]*x[0-9]*+[-0-9]*+[-0-9]* *+\([0-9]*\)+\([0-9]*\)$/\1,\2/p' | head -1)
-  # The top of the window: a dark red panel, white text on it.
-  ffmpeg -loglevel error -f x11grab -video_size 320x20 -i "$DISPLAY+$at" -frames:v 1 -f rawvideo -pix_fmt rgb24 - \
-    >"$work/top.rgb" 2>"$work/ffmpeg.err"
-  od -An -tu1 -v -w3 "$work/top.rgb" | awk '
-    $1 > 60 && $2 < 40 && $3 < 40 { red++ }
-    $1 > 200 && $2 > 200 && $3 > 200 { white++ }
-    END { exit !(red > 3000 && white > 30) }' ||
-    fail "the error is drawn at the top of the window ($(od -An -tu1 -N6 "$work/top.rgb"); $(cat "$work/ffmpeg.err"))"
-else
-  echo "skipped the picture of the error: ffmpeg with x11grab is not installed"
-fi
+error_drawn "a broken start file"
 cat >"$work/q.proj.new" <<PROJ
 scene fixed
 timeline from 0 to 2
