@@ -130,11 +130,10 @@ void drawCell(SheetBand& band, const SheetLayout& layout, int index, const Image
     FontFace* face = captionFontFace();
     Image& sheet = band.image;
     const int left = GAP + index % layout.columns * (layout.thumbWidth + GAP);
-    const int top = 0;
     for (int y = 0; y < layout.thumbHeight; ++y)
         std::copy_n(&thumbnail.rgba[static_cast<size_t>(y) * layout.thumbWidth * 4], layout.thumbWidth * 4,
-                    sheet.at(left, top + y));
-    const int baseline = top + layout.thumbHeight + CAPTION_HEIGHT - 5;
+                    sheet.at(left, y));
+    const int baseline = layout.thumbHeight + CAPTION_HEIGHT - 5;
     const std::string time = showTimeText(seconds);
     const float labelStart = drawText(sheet, face, left + 1, baseline, time, TIME_COLOUR) + 5;
     drawText(sheet, face, labelStart, baseline, fitText(face, label, left + layout.thumbWidth - labelStart),
@@ -206,12 +205,8 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
     if (!png.open(commandLine.sheetFile, layout.width(), layout.height(layout.rows), false, PngEffort::Compact))
         return stop(png.error());
     SheetBand band(layout);
-    {
-        Image gap(layout.width(), GAP);
-        for (int y = 0; y < GAP; ++y)
-            for (int x = 0; x < gap.width; ++x) std::copy(BACKGROUND, BACKGROUND + 3, gap.at(x, y));
-        if (!png.writeRows(gap.rgba.data(), gap.width * 4, GAP)) return stop(png.error());
-    }
+    // The gap above the first row: the rows of a band not drawn yet.
+    if (!png.writeRows(band.image.rgba.data(), band.image.width * 4, GAP)) return stop(png.error());
 
     // A Ctrl-C ends the sheet after the thumbnail being drawn: its rows not
     // reached are left empty, and the sheet is whole.
