@@ -127,13 +127,7 @@ void releaseMaterialProgram(ShaderProgram& shader)
 void drawParticleSystem(ParticleSystem& system)
 {
     glPushMatrix();
-    // Alpha test with whatever function the earlier passes left.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_ALPHA_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
+    applyParticleState();
     // The whole system turns about the world origin, not about the emitter.
     glRotatef(system.emitterRotation[0], 1.0f, 0.0f, 0.0f);
     glRotatef(system.emitterRotation[1], 0.0f, 1.0f, 0.0f);
@@ -183,6 +177,17 @@ void removeObjectDevices()
     textureDevice = {};
     meshDevice = {};
     particleDevice = {};
+}
+
+void applyParticleState()
+{
+    // Alpha test with whatever function the earlier passes left.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_ALPHA_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
 }
 
 void bindTexture(const Texture& texture) { glBindTexture(GL_TEXTURE_2D, texture.glTexture); }
