@@ -83,6 +83,8 @@ void uploadMesh(Mesh& mesh)
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
+void drawGeometryCopies(const Mesh& mesh, const MeshBuffers& buffers);
+
 void drawMesh(Mesh& mesh)
 {
     glPushMatrix();
@@ -98,12 +100,7 @@ void drawMesh(Mesh& mesh)
         glPopAttrib();
     }
     // The copies accumulate: copy k sits k step transforms from the mesh.
-    for (int32_t k = 0; k < mesh.repeatCount; ++k) {
-        glTranslatef(mesh.repeatOffset.x, mesh.repeatOffset.y, mesh.repeatOffset.z);
-        rotateXYZ(mesh.repeatRotation);
-        glScalef(mesh.repeatScale, mesh.repeatScale, mesh.repeatScale);
-        drawGeometry(geometry);
-    }
+    drawGeometryCopies(mesh, geometry);
     glPopMatrix();
 }
 
@@ -202,9 +199,10 @@ void bindMeshTextures(const Mesh& mesh)
     setTextureUnit(1, sphereMap != nullptr, sphereMap ? sphereMap->glTexture : 0, TexCoords::SphereMap);
 }
 
-void drawGeometry(const MeshBuffers& buffers)
+namespace {
+
+void setGeometryArrays(const MeshBuffers& buffers)
 {
-    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;
     glExt.glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffers.vertexBuffer);
     glExt.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, buffers.indexBuffer);
     constexpr GLsizei stride = sizeof(MeshVertex);
@@ -220,7 +218,19 @@ void drawGeometry(const MeshBuffers& buffers)
         glExt.glEnableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
         glExt.glEnableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
     }
+}
 
+void endGeometryArrays()
+{
+    if (shadersAvailable) {
+        glExt.glDisableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
+        glExt.glDisableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
+    }
+}
+
+// The buffers' triangles with their cull mode, the arrays already set.
+void drawWithCullMode(const MeshBuffers& buffers)
+{
     const auto drawTriangles = [&] { glDrawElements(GL_TRIANGLES, buffers.indexCount, GL_UNSIGNED_INT, bufferOffset(0)); };
     switch (static_cast<CullMode>(buffers.cullMode)) {
     case CullMode::FrontFaces:
@@ -247,11 +257,31 @@ void drawGeometry(const MeshBuffers& buffers)
         break;
     default: break;  // any other mode draws nothing
     }
+}
 
-    if (shadersAvailable) {
-        glExt.glDisableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
-        glExt.glDisableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
+void drawGeometryCopies(const Mesh& mesh, const MeshBuffers& buffers)
+{
+    if (mesh.repeatCount <= 0) return;
+    const bool drawn = buffers.vertexBuffer != 0 && buffers.indexBuffer != 0;
+    // The arrays once for all the copies: only the placement changes.
+    if (drawn) setGeometryArrays(buffers);
+    for (int32_t k = 0; k < mesh.repeatCount; ++k) {
+        glTranslatef(mesh.repeatOffset.x, mesh.repeatOffset.y, mesh.repeatOffset.z);
+        rotateXYZ(mesh.repeatRotation);
+        glScalef(mesh.repeatScale, mesh.repeatScale, mesh.repeatScale);
+        if (drawn) drawWithCullMode(buffers);
     }
+    if (drawn) endGeometryArrays();
+}
+
+}  // namespace
+
+void drawGeometry(const MeshBuffers& buffers)
+{
+    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;
+    setGeometryArrays(buffers);
+    drawWithCullMode(buffers);
+    endGeometryArrays();
 }
 
 void applyLight(const Light& source)
