@@ -127,6 +127,9 @@ const char* usageText()
            "                     as fast as it goes, without capture or sound, and print\n"
            "                     the frame times per scene\n"
            "    --passes         and the share of each pass, each waited for in turn\n"
+           "    --fill-only      and beside each frame the same frame's fill alone: its\n"
+           "                     layers as quads, each mesh and particle system as\n"
+           "                     rectangles of the pixels it wrote, with their states\n"
            "  --supersample N    with --render, --video or --sheet: draw each frame at N\n"
            "                     (2 to 4) times the size and filter it down\n"
            "  --sheet FILE       headless: a PNG contact sheet of thumbnails, each with\n"
@@ -180,6 +183,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
             ++i;
         } else if (option == "--passes") {
             result.timePasses = true;
+        } else if (option == "--fill-only") {
+            result.fillOnly = true;
         } else if (option == "--timedemo") {
             result.mode = RunMode::Timedemo;
             timedemoGiven = true;
@@ -344,6 +349,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     }
     if (result.timePasses && result.mode != RunMode::Timedemo) {
         error = "--passes goes with --timedemo only";
+        return false;
+    }
+    if (result.fillOnly && (result.mode != RunMode::Timedemo || result.timePasses)) {
+        // The passes' waits would slow the frames and not their fill.
+        error = "--fill-only goes with --timedemo only, without --passes";
         return false;
     }
     if (supersampleGiven && result.mode != RunMode::Render && result.mode != RunMode::Video &&

@@ -33,6 +33,9 @@ struct CommandLine {
     // The timedemo: each pass of a frame waited for and timed (the frame
     // times then include those waits).
     bool timePasses = false;
+    // The timedemo: each frame also drawn as its fill alone
+    // (render/fill_only.h), timed beside it.
+    bool fillOnly = false;
     std::string projectFile;  // empty: the built-in project data
     std::string renderDirectory;
     bool force = false;  // --render: remove an older capture's frames first

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numeric>
 #include <string>
+#include <utility>
 
 #include "app/authored_files.h"
 #include "app/contact_sheet.h"
@@ -12,6 +13,7 @@
 #include "app/show_session.h"
 #include "core/timeline.h"
 #include "platform/clock.h"
+#include "render/fill_only.h"
 #include "render/frame.h"
 #include "render/render_state.h"
 
@@ -26,6 +28,8 @@ struct SceneRun {
     int32_t sceneIndex;
     std::vector<double> milliseconds;
     double shareTicks[SHARES] = {};
+    std::vector<double> fillMilliseconds;  // with --fill-only: frame k's fill alone
+    std::vector<double> overFill;          // frame k's time over its fill's
 };
 
 int64_t lastMark = 0;
@@ -37,6 +41,7 @@ double millisecondsOf(int64_t ticks) { return 1000.0 * double(ticks) / double(Sy
 // Waiting for it costs the overlap of one pass with the next, so only a
 // run that asks for the shares waits.
 bool timePasses = false;
+bool fillOnly = false;
 void passEnded(FramePass pass)
 {
     if (!timePasses && pass != FramePass::Present) return;
@@ -46,10 +51,15 @@ void passEnded(FramePass pass)
     lastMark = now;
 }
 
-void printRow(const char* name, const FrameTimes& t, const double* shareTicks)
+double medianOf(std::vector<double> values) { return summarizeFrameTimes(std::move(values)).median; }
+
+void printRow(const char* name, const SceneRun& run)
 {
+    const FrameTimes t = summarizeFrameTimes(run.milliseconds);
+    const double* shareTicks = run.shareTicks;
     std::printf("%-22.22s %7ld %9.2f %9.2f %9.2f %8.1f", name, t.frames, t.median, t.percentile95, t.worst,
                 t.framesPerSecond);
+    if (fillOnly) std::printf(" %9.2f %7.2f", medianOf(run.fillMilliseconds), medianOf(run.overFill));
     if (!timePasses) {
         std::printf("\n");
         return;
@@ -102,10 +112,16 @@ int runTimedemo(const CommandLine& commandLine, const EmbeddedData& embedded)
     const int32_t sceneCount = (*show.registry)[SectionKind::Scene].count();
 
     std::vector<SceneRun> runs;  // in the order the scenes are first shown
-    std::vector<double> all;
-    double allShares[SHARES] = {};
+    SceneRun all{-1, {}, {}, {}, {}};
     int64_t firstFrameDone = 0;
     timePasses = commandLine.timePasses;
+    fillOnly = commandLine.fillOnly;
+    if (fillOnly && !fillOnlyAvailable()) {
+        complain("--fill-only: the OpenGL driver has no occlusion queries (GL_ARB_occlusion_query)");
+        shutdownRenderer();
+        show.destroy();
+        return 1;
+    }
     tr.passEnded = passEnded;
     for (long k = span.first; k < span.end; ++k) {
         const int64_t frameStart = Sys_Counter();
@@ -120,21 +136,33 @@ int runTimedemo(const CommandLine& commandLine, const EmbeddedData& embedded)
         markTicks = nullptr;
         const double ms = millisecondsOf(lastMark - frameStart);
         if (!firstFrameDone) firstFrameDone = lastMark;
+        double fillMs = 0;
+        if (fillOnly) {
+            // The same frame again with its pixels counted, untimed; then its fill.
+            setFillMode(FillMode::Count);
+            renderFrame(*show.registry, *show.timeline);
+            setFillMode(FillMode::Fill);
+            const int64_t fillStart = Sys_Counter();
+            renderFrame(*show.registry, *show.timeline);
+            fillMs = millisecondsOf(lastMark - fillStart);
+            setFillMode(FillMode::Off);
+        }
 
         const int32_t scene = show.timeline->sceneIndex;
         auto run = std::find_if(runs.begin(), runs.end(), [scene](const SceneRun& r) { return r.sceneIndex == scene; });
-        if (run == runs.end()) run = runs.insert(runs.end(), SceneRun{scene, {}, {}});
-        run->milliseconds.push_back(ms);
-        all.push_back(ms);
-        for (int i = 0; i < SHARES; ++i) {
-            run->shareTicks[i] += ticks[i];
-            allShares[i] += ticks[i];
+        if (run == runs.end()) run = runs.insert(runs.end(), SceneRun{scene, {}, {}, {}, {}});
+        for (SceneRun* r : {&*run, &all}) {
+            r->milliseconds.push_back(ms);
+            for (int i = 0; i < SHARES; ++i) r->shareTicks[i] += ticks[i];
+            if (!fillOnly) continue;
+            r->fillMilliseconds.push_back(fillMs);
+            r->overFill.push_back(fillMs > 0 ? ms / fillMs : 0.0);
         }
     }
     tr.passEnded = nullptr;
 
-    const int exitCode = all.empty() ? 1 : 0;
-    if (all.empty()) {
+    const int exitCode = all.milliseconds.empty() ? 1 : 0;
+    if (all.milliseconds.empty()) {
         complain("no frames drawn");
     } else {
         const double seconds = 1.0 / double(Sys_CounterFrequency());
@@ -145,17 +173,18 @@ int runTimedemo(const CommandLine& commandLine, const EmbeddedData& embedded)
         std::printf("timedemo: %dx%d (picture %dx%d), %g frames a second of show time, %s to %s%s\n", tr.outputWidth,
                     tr.outputHeight, tr.screenWidth, tr.screenHeight, span.fps,
                     showTimeText(span.seconds(span.first)).c_str(),
-                    showTimeText(span.seconds(span.first + static_cast<long>(all.size()))).c_str(),
-                    timePasses ? ", each pass waited for" : "");
+                    showTimeText(span.seconds(span.first + static_cast<long>(all.milliseconds.size()))).c_str(),
+                    timePasses ? ", each pass waited for" : fillOnly ? ", each frame beside its fill alone" : "");
         std::printf("%-22s %7s %9s %9s %9s %8s", "scene", "frames", "median ms", "95% ms", "worst ms", "fps");
+        if (fillOnly) std::printf(" %9s %7s", "fill ms", "/fill");
         if (timePasses)
             for (const char* name : shareNames) std::printf(" %7s", name);
         std::printf("\n");
         for (const SceneRun& run : runs)
-            printRow(sceneLabel(project.sceneLabels, run.sceneIndex, sceneCount).c_str(),
-                     summarizeFrameTimes(run.milliseconds), run.shareTicks);
-        printRow("total", summarizeFrameTimes(all), allShares);
+            printRow(sceneLabel(project.sceneLabels, run.sceneIndex, sceneCount).c_str(), run);
+        printRow("total", all);
     }
+    releaseFillOnly();
     shutdownRenderer();
     show.destroy();
     return exitCode;

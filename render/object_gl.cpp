@@ -83,6 +83,8 @@ void uploadMesh(Mesh& mesh)
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
+void drawGeometryCopies(const Mesh& mesh, const MeshBuffers& buffers);
+
 void drawMesh(Mesh& mesh)
 {
     glPushMatrix();
@@ -98,12 +100,7 @@ void drawMesh(Mesh& mesh)
         glPopAttrib();
     }
     // The copies accumulate: copy k sits k step transforms from the mesh.
-    for (int32_t k = 0; k < mesh.repeatCount; ++k) {
-        glTranslatef(mesh.repeatOffset.x, mesh.repeatOffset.y, mesh.repeatOffset.z);
-        rotateXYZ(mesh.repeatRotation);
-        glScalef(mesh.repeatScale, mesh.repeatScale, mesh.repeatScale);
-        drawGeometry(geometry);
-    }
+    drawGeometryCopies(mesh, geometry);
     glPopMatrix();
 }
 
@@ -127,13 +124,7 @@ void releaseMaterialProgram(ShaderProgram& shader)
 void drawParticleSystem(ParticleSystem& system)
 {
     glPushMatrix();
-    // Alpha test with whatever function the earlier passes left.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_ALPHA_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
+    applyParticleState();
     // The whole system turns about the world origin, not about the emitter.
     glRotatef(system.emitterRotation[0], 1.0f, 0.0f, 0.0f);
     glRotatef(system.emitterRotation[1], 0.0f, 1.0f, 0.0f);
@@ -185,6 +176,17 @@ void removeObjectDevices()
     particleDevice = {};
 }
 
+void applyParticleState()
+{
+    // Alpha test with whatever function the earlier passes left.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_ALPHA_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+}
+
 void bindTexture(const Texture& texture) { glBindTexture(GL_TEXTURE_2D, texture.glTexture); }
 
 void applyMeshTransform(const Mesh& mesh) { applyTransformAt(mesh, 0); }
@@ -197,9 +199,10 @@ void bindMeshTextures(const Mesh& mesh)
     setTextureUnit(1, sphereMap != nullptr, sphereMap ? sphereMap->glTexture : 0, TexCoords::SphereMap);
 }
 
-void drawGeometry(const MeshBuffers& buffers)
+namespace {
+
+void setGeometryArrays(const MeshBuffers& buffers)
 {
-    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;
     glExt.glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffers.vertexBuffer);
     glExt.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, buffers.indexBuffer);
     constexpr GLsizei stride = sizeof(MeshVertex);
@@ -215,7 +218,19 @@ void drawGeometry(const MeshBuffers& buffers)
         glExt.glEnableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
         glExt.glEnableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
     }
+}
 
+void endGeometryArrays()
+{
+    if (shadersAvailable) {
+        glExt.glDisableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
+        glExt.glDisableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
+    }
+}
+
+// The buffers' triangles with their cull mode, the arrays already set.
+void drawWithCullMode(const MeshBuffers& buffers)
+{
     const auto drawTriangles = [&] { glDrawElements(GL_TRIANGLES, buffers.indexCount, GL_UNSIGNED_INT, bufferOffset(0)); };
     switch (static_cast<CullMode>(buffers.cullMode)) {
     case CullMode::FrontFaces:
@@ -242,11 +257,31 @@ void drawGeometry(const MeshBuffers& buffers)
         break;
     default: break;  // any other mode draws nothing
     }
+}
 
-    if (shadersAvailable) {
-        glExt.glDisableVertexAttribArrayARB(BINORMAL_ATTRIBUTE);
-        glExt.glDisableVertexAttribArrayARB(TANGENT_ATTRIBUTE);
+void drawGeometryCopies(const Mesh& mesh, const MeshBuffers& buffers)
+{
+    if (mesh.repeatCount <= 0) return;
+    const bool drawn = buffers.vertexBuffer != 0 && buffers.indexBuffer != 0;
+    // The arrays once for all the copies: only the placement changes.
+    if (drawn) setGeometryArrays(buffers);
+    for (int32_t k = 0; k < mesh.repeatCount; ++k) {
+        glTranslatef(mesh.repeatOffset.x, mesh.repeatOffset.y, mesh.repeatOffset.z);
+        rotateXYZ(mesh.repeatRotation);
+        glScalef(mesh.repeatScale, mesh.repeatScale, mesh.repeatScale);
+        if (drawn) drawWithCullMode(buffers);
     }
+    if (drawn) endGeometryArrays();
+}
+
+}  // namespace
+
+void drawGeometry(const MeshBuffers& buffers)
+{
+    if (buffers.vertexBuffer == 0 || buffers.indexBuffer == 0) return;
+    setGeometryArrays(buffers);
+    drawWithCullMode(buffers);
+    endGeometryArrays();
 }
 
 void applyLight(const Light& source)

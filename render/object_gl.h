@@ -25,5 +25,8 @@ void applyMeshTransform(const Mesh& mesh);
 void drawGeometry(const MeshBuffers& buffers);
 // Switches GL_LIGHT0 + lightNumber on with the colours and the position.
 void applyLight(const Light& light);
+// A particle system's blending, alpha and depth tests, lighting off and no
+// depth writes (glDepthMask(GL_TRUE) ends it).
+void applyParticleState();
 // Unit 1 off; unit 0 with the particle texture, modulated, or off.
 void setParticleTextureUnits(const ParticleSystem& system);

@@ -1,8 +1,8 @@
 // The 3D passes of a frame: lights, sorted meshes with their materials,
 // particle systems.
 #include <cmath>
+#include <vector>
 
-#include "core/memory.h"
 #include "core/timeline.h"
 #include "mesh/mesh.h"
 #include "render/frame.h"
@@ -111,25 +111,22 @@ void drawMeshes()
     ObjectList<ProjectObject>& meshes = (*tr.registry)[SectionKind::Mesh];
     const int32_t total = meshes.count();
     if (total == 0) return;
-    auto* opaque = static_cast<MeshSortEntry*>(memAlloc(sizeof(MeshSortEntry) * static_cast<size_t>(total)));
-    auto* seeThrough = static_cast<MeshSortEntry*>(memAlloc(sizeof(MeshSortEntry) * static_cast<size_t>(total)));
-    // Without the sort arrays this pass draws no meshes rather than fail.
-    if (opaque && seeThrough) {
-        int32_t opaqueCount = 0, seeThroughCount = 0;
-        for (ProjectObject* object : meshes) {
-            if (!active(*object)) continue;
-            Mesh* mesh = static_cast<Mesh*>(object);
-            const MeshSortEntry entry{mesh, distanceBetween(tr.currentScene->eye, mesh->position)};
-            if (mesh->material.blendMode == static_cast<int32_t>(MaterialBlend::Opaque)) opaque[opaqueCount++] = entry;
-            else seeThrough[seeThroughCount++] = entry;
-        }
-        sortMeshEntries(opaque, opaqueCount, true);
-        sortMeshEntries(seeThrough, seeThroughCount, false);
-        drawSorted(opaque, opaqueCount);
-        drawSorted(seeThrough, seeThroughCount);
+    // Kept from pass to pass: a frame's sorts allocate nothing once grown.
+    static std::vector<MeshSortEntry> opaque, seeThrough;
+    opaque.resize(static_cast<size_t>(total));
+    seeThrough.resize(static_cast<size_t>(total));
+    int32_t opaqueCount = 0, seeThroughCount = 0;
+    for (ProjectObject* object : meshes) {
+        if (!active(*object)) continue;
+        Mesh* mesh = static_cast<Mesh*>(object);
+        const MeshSortEntry entry{mesh, distanceBetween(tr.currentScene->eye, mesh->position)};
+        if (mesh->material.blendMode == static_cast<int32_t>(MaterialBlend::Opaque)) opaque[opaqueCount++] = entry;
+        else seeThrough[seeThroughCount++] = entry;
     }
-    memFree(opaque);
-    memFree(seeThrough);
+    sortMeshEntries(opaque.data(), opaqueCount, true);
+    sortMeshEntries(seeThrough.data(), seeThroughCount, false);
+    drawSorted(opaque.data(), opaqueCount);
+    drawSorted(seeThrough.data(), seeThroughCount);
 }
 
 void drawParticles()

@@ -89,6 +89,8 @@ TEST(CommandLine, RefusesBadInputWithAReason)
         {"--timedemo", "--supersample", "2"},
         {"--supersample", "2"},
         {"--render", "out", "--passes"},
+        {"--render", "out", "--fill-only"},
+        {"--timedemo", "--fill-only", "--passes"},  // the passes' waits would slow the frames alone
     };
     for (const auto& arguments : bad) {
         const Parsed p = parse(arguments);
@@ -143,12 +145,14 @@ TEST(CommandLine, AuthoringModesTakeTheirOptions)
         {{"--timedemo", "--resolution", "1024x768", "--fps", "30", "--from", "10", "--to", "20"}, RunMode::Timedemo},
         {{"--sheet", "s.png", "--supersample", "3"}, RunMode::Sheet},
         {{"--timedemo", "--passes", "--to", "10"}, RunMode::Timedemo},
+        {{"--timedemo", "--fill-only"}, RunMode::Timedemo},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.arguments);
         ASSERT_TRUE(p.ok) << c.arguments[0] << ": " << p.error;
         EXPECT_EQ(p.line.mode, c.mode) << c.arguments[0];
     }
+    EXPECT_TRUE(parse(std::end(cases)[-1].arguments).line.fillOnly);
     const Parsed sheet = parse(cases[1].arguments);
     EXPECT_EQ(sheet.line.everySeconds, 0.25);
     EXPECT_EQ(sheet.line.sheetFile, "s.png");

@@ -20,9 +20,10 @@ trap 'rm -rf "$work"' EXIT
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc; }
 min() { awk 'NR == 1 || $1 < m { m = $1 } END { print m }'; }
 
-# The timedemo rows of a run: "name|frames|median|p95|worst|fps".
+# The timedemo rows of a run: "name|frames|median|p95|worst|fps" (and, of a
+# run with --fill-only, "|fill median|median of frame over fill").
 rows() { awk 'p { print substr($0, 1, 22) "|" substr($0, 23) } /^scene/ { p = 1 }' "$1" |
-         sed 's/ *|/|/' | awk -F'|' '{ split($2, f, " "); print $1 "|" f[1] "|" f[2] "|" f[3] "|" f[4] "|" f[5] }'; }
+         sed 's/ *|/|/' | awk -F'|' '{ split($2, f, " "); print $1 "|" f[1] "|" f[2] "|" f[3] "|" f[4] "|" f[5] "|" f[6] "|" f[7] }'; }
 
 for size in 640x480 1024x768; do
   for round in $(seq "$rounds"); do
@@ -37,9 +38,13 @@ for size in 640x480 1024x768; do
   done
 done
 # The shares of the passes, from a run of its own: waiting for each pass
-# slows the frames down.
+# slows the frames down. And the frames beside their fill alone (after only:
+# the mode is new), ROUNDS times, the round of the least total time kept.
 for size in 640x480 1024x768; do
   "$after/show" --timedemo --passes --fps "$fps" --resolution "$size" >"$work/passes.$size"
+  for round in $(seq "$rounds"); do
+    "$after/show" --timedemo --fill-only --fps "$fps" --resolution "$size" >"$work/td.fill.$size.$round"
+  done
 done
 for round in $(seq "$rounds"); do
   for side in before after; do
@@ -65,18 +70,18 @@ best() {  # side size
   echo "side by side, one at a time, $rounds rounds each (the best kept), at $fps frames a second of show time"
   echo "over the whole show. The machine is shared: the ratios are the figures to read."
   for size in 640x480 1024x768; do
-    b=$(best before $size); a=$(best after $size)
+    b=$(best before $size); a=$(best after $size); f=$(best fill $size)
     echo
     echo "## Timedemo at ${size/x/ × }"
     echo
     echo "$(head -1 "$a" | sed 's/^timedemo: //') (after; before: $(head -1 "$b" | sed 's/^timedemo: first frame //; s/ after start.*//'))."
     echo
-    echo "| scene | frames | median ms before | after | ratio | 95 % ms before | after | worst ms before | after | fps before | after |"
-    echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-    paste -d'#' <(rows "$b") <(rows "$a") | awk -F'#' '{
-      split($1, x, "|"); split($2, y, "|");
-      printf "| %s | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f |\n",
-        y[1], y[2], x[3], y[3], (x[3] > 0 ? y[3] / x[3] : 0), x[4], y[4], x[5], y[5], x[6], y[6] }'
+    echo "| scene | frames | median ms before | after | ratio | 95 % ms before | after | worst ms before | after | fps before | after | fill-only run: frame ms | fill ms | frame ÷ fill |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+    paste -d'#' <(rows "$b") <(rows "$a") <(rows "$f") | awk -F'#' '{
+      split($1, x, "|"); split($2, y, "|"); split($3, z, "|");
+      printf "| %s | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f | %.2f |\n",
+        y[1], y[2], x[3], y[3], (x[3] > 0 ? y[3] / x[3] : 0), x[4], y[4], x[5], y[5], x[6], y[6], z[3], z[7], z[8] }'
     echo
     echo "Share of a frame by pass (after, a run with --passes, each pass waited for): $(awk '/^scene/ { for (i = 10; i <= NF; ++i) n[i] = $i } $1 == "total" { for (i = 7; i <= NF; ++i) printf "%s %s%s", n[i + 3], $i, (i < NF ? ", " : "") }' "$work/passes.$size")."
     tb=$(awk '$1 == "total" { print $2 / $6 }' "$b"); ta=$(awk '$1 == "total" { print $2 / $6 }' "$a")

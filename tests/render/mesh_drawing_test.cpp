@@ -6,6 +6,7 @@
 #include "platform/glimp.h"
 #include "gl/gl_context.h"
 #include "gl/texture_units.h"
+#include "render/fill_only.h"
 #include "render/object_gl.h"
 #include "render/render_state.h"
 #include "tests/mesh/mesh_fixture.h"
@@ -35,6 +36,15 @@ std::vector<int> litRuns(float y)
     }
     if (run) runs.push_back(run);
     return runs;
+}
+
+long litPixels()
+{
+    std::vector<unsigned char> pixels(WIDTH * HEIGHT * 4);
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    long n = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) n += pixels[i] > 128;
+    return n;
 }
 
 void matrixOf(const Mesh& mesh, float* m)
@@ -179,6 +189,40 @@ TEST_F(DrawingTest, RepeatDrawsCopiesEachHalfTheOneBefore)
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_EQ(m[12], 0.0f);
     EXPECT_EQ(m[0], 1.0f);
+}
+
+// The timedemo's fill alone: a mesh draw counted (copies included), then
+// drawn as that many pixels over the viewport it is drawn in, whole
+// viewports first (the count may exceed one), then whole rows.
+TEST_F(DrawingTest, FillOnlyCountsAMeshsPixelsThenFillsAsMany)
+{
+    if (!fillOnlyAvailable()) GTEST_SKIP() << "no occlusion queries";
+    Mesh& mesh = addGrid(2);
+    applyTo(mesh, MeshTrack::Repeat, {3, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // four copies on one spot
+    for (const int side : {WIDTH, 128}) {
+        SCOPED_TRACE(side);
+        const int height = side == WIDTH ? HEIGHT : side;
+        glViewport(0, 0, side, height);
+        glClear(GL_COLOR_BUFFER_BIT);
+        setFillMode(FillMode::Count);
+        mesh.draw();
+        const long shown = litPixels();
+        setFillMode(FillMode::Fill);
+        int32_t n = 0;
+        const uint32_t* counts = fillCounts(n);
+        ASSERT_EQ(n, 1);
+        EXPECT_EQ(long(counts[0]), 4 * shown);
+        glClear(GL_COLOR_BUFFER_BIT);
+        mesh.draw();
+        const long area = long(side) * height, rows = (long(counts[0]) % area + side - 1) / side;
+        EXPECT_EQ(litPixels(), counts[0] >= area ? area : rows * side);
+        setFillMode(FillMode::Off);
+        glClear(GL_COLOR_BUFFER_BIT);
+        mesh.draw();
+        EXPECT_EQ(litPixels(), shown);
+    }
+    glViewport(0, 0, WIDTH, HEIGHT);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(DrawingTest, ParentPlacementIsAppliedFirst)
