@@ -8,6 +8,7 @@
 #include "platform/font.h"
 #include "render/fonts.h"
 #include "gl/gl.h"
+#include "gl/texture_units.h"
 #include "mesh/mesh_text.h"
 #include "render/mesh_text.h"
 #include "tests/support/headless_gl.h"
@@ -149,7 +150,10 @@ TEST_F(MeshTextGl, ExtrudedGlyphShowsItsFrontFaceAndItsDepth)
     const GlyphMetricsFloat& i = text.glyphMetrics['I'];
     glViewport(0, 0, tr.screenWidth, tr.screenHeight);
     glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
+    // Plain white faces, whatever a test before this one left bound.
+    setTextureUnit(1, false);
+    setTextureUnit(0, false);
+    glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
     glClearColor(0, 0, 0, 1);
