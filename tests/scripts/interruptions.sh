@@ -27,25 +27,26 @@ pictures_whole() {
   for f in "$1"/*.png; do [ "$(tail -c 8 "$f" | head -c 4)" = IEND ] || return 1; done
 }
 
-# writer, what shows that it is writing, its command (D: its folder); each
+# writer, what shows that it is writing, its command ({D}: its folder, a
+# mark no temporary path can hold); each
 # would run for minutes.
 rows=(
-  "wav|D/.out-*.wav|--wav D/out.wav --seconds 20000"
-  "render|D/frames/frame_00001.png|--render D/frames --fps 1000 --to 120 ${small[*]}"
-  "sheet|D/.out-*.png|--sheet D/out.png --every 0.06 --to 120 ${small[*]}"
+  "wav|{D}/.out-*.wav|--wav {D}/out.wav --seconds 20000"
+  "render|{D}/frames/frame_00001.png|--render {D}/frames --fps 1000 --to 120 ${small[*]}"
+  "sheet|{D}/.out-*.png|--sheet {D}/out.png --every 0.06 --to 120 ${small[*]}"
 )
-command -v ffmpeg >/dev/null && rows+=("video|D/tmp/show-video-*|--video D/out.mp4 --fps 1000 --to 120 ${small[*]}")
+command -v ffmpeg >/dev/null && rows+=("video|{D}/tmp/show-video-*|--video {D}/out.mp4 --fps 1000 --to 120 ${small[*]}")
 
 for row in "${rows[@]}"; do
   IFS='|' read -r name writing template <<<"$row"
   for signal in TERM INT; do
     d="$work/$name-$signal"
     mkdir -p "$d/tmp"
-    read -r -a arguments <<<"${template//D/$d}"
+    read -r -a arguments <<<"${template//\{D\}/$d}"
     TMPDIR="$d/tmp" "$show" "${arguments[@]}" >"$d.out" 2>"$d.err" &
     pid=$!
     for _ in $(seq 200); do
-      compgen -G "${writing//D/$d}" >/dev/null && break
+      compgen -G "${writing//\{D\}/$d}" >/dev/null && break
       sleep 0.05
     done
     sleep 0.2
