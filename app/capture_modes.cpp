@@ -81,13 +81,6 @@ bool clearOlderFrames(const std::string& directory, bool force)
     return true;
 }
 
-std::string secondsText(double seconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", seconds);
-    return text;
-}
-
 }  // namespace
 
 int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
@@ -104,11 +97,9 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
 
     Show show;
     if (!show.load(project)) return 1;
-    // The capture stops where the show ends: a span after it has no frames.
-    const double showEnd = show.timeline->showLength();
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min(commandLine.toSeconds, showEnd));
-    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
-                                              "--fps " + secondsText(commandLine.fps));
+    std::string empty;
+    const FrameSpan span = showSpan(show, commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds,
+                                    "--fps " + numberText(commandLine.fps), empty);
     if (!empty.empty()) {
         complain(empty);
         shutdownRenderer();
@@ -177,7 +168,7 @@ int runRender(const CommandLine& commandLine, const EmbeddedData& embedded)
             complain(error);
             exitCode = 1;
         } else if (interruptionSignal()) {
-            complain("interrupted: " + path + " holds the first " + secondsText(double(musicWritten) / MIX_RATE) +
+            complain("interrupted: " + path + " holds the first " + numberText(double(musicWritten) / MIX_RATE) +
                      " seconds of the frames' music, as its header says");
         }
         endByInterruption();
@@ -245,7 +236,7 @@ int runWav(const CommandLine& commandLine, const EmbeddedData& embedded)
     }
     if (interruptionSignal()) {
         complain("interrupted: " + commandLine.wavFile + " holds the first " +
-                 secondsText(double(framesWritten) / MIX_RATE) + " of " + secondsText(double(frames) / MIX_RATE) +
+                 numberText(double(framesWritten) / MIX_RATE) + " of " + numberText(double(frames) / MIX_RATE) +
                  " seconds, as its header says");
         endByInterruption();
     }

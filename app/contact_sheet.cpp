@@ -147,13 +147,6 @@ bool writeBand(PngStream& png, SheetBand& band)
     return written;
 }
 
-std::string numberText(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 }  // namespace
 
 std::string showTimeText(double seconds)
@@ -181,11 +174,9 @@ int runContactSheet(const CommandLine& commandLine, const EmbeddedData& embedded
 
     const int thumbWidth = SHEET_THUMBNAIL_WIDTH;
     const int thumbHeight = std::max(1, static_cast<int>(std::lround(double(thumbWidth) * screenHeight / screenWidth)));
-    const double showEnd = show.timeline->showLength();
-    const FrameSpan span(1.0 / commandLine.everySeconds, commandLine.fromSeconds,
-                         std::min<double>(commandLine.toSeconds, showEnd));
-    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
-                                              "--every " + numberText(commandLine.everySeconds));
+    std::string empty;
+    const FrameSpan span = showSpan(show, 1.0 / commandLine.everySeconds, commandLine.fromSeconds,
+                                    commandLine.toSeconds, "--every " + numberText(commandLine.everySeconds), empty);
     if (!empty.empty()) return stop(empty);
     // The sheet is held whole until it is written: its size is bounded.
     const long count = span.count();

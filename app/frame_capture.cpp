@@ -22,14 +22,23 @@ long frameNumber(double frames)
     return frames >= 0 ? std::lround(std::min(frames, MOST)) : 0;
 }
 
-std::string text(double value)
+}  // namespace
+
+std::string numberText(double value)
 {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return buffer;
 }
 
-}  // namespace
+FrameSpan showSpan(const Show& show, double fps, double fromSeconds, double toSeconds, const std::string& rateOption,
+                   std::string& reason)
+{
+    const double showEnd = show.timeline->showLength();
+    const FrameSpan span(fps, fromSeconds, std::min(toSeconds, showEnd));
+    reason = emptySpanReason(span, fromSeconds, toSeconds, showEnd, rateOption);
+    return span;
+}
 
 FrameSpan::FrameSpan(double framesPerSecond, double fromSeconds, double toSeconds)
     : fps(framesPerSecond), first(frameNumber(fromSeconds * framesPerSecond)), end(frameNumber(toSeconds * framesPerSecond))
@@ -40,11 +49,11 @@ std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double to
                             const std::string& rateOption)
 {
     if (fromSeconds >= showEnd)
-        return "nothing to write: --from " + text(fromSeconds) + " is at or after the end of the show at " +
-               text(showEnd) + " seconds";
+        return "nothing to write: --from " + numberText(fromSeconds) + " is at or after the end of the show at " +
+               numberText(showEnd) + " seconds";
     if (span.count() > 0) return std::string();
-    return "nothing to write: " + rateOption + " puts no frame between " + text(fromSeconds) + " and " +
-           text(std::min(toSeconds, showEnd)) + " seconds (frame k shows the time k / fps)";
+    return "nothing to write: " + rateOption + " puts no frame between " + numberText(fromSeconds) + " and " +
+           numberText(std::min(toSeconds, showEnd)) + " seconds (frame k shows the time k / fps)";
 }
 
 int64_t FrameSpan::musicFrame(long frame) const { return std::llround(frame * static_cast<double>(MIX_RATE) / fps); }

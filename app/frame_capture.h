@@ -28,6 +28,14 @@ struct FrameSpan {
 std::string emptySpanReason(const FrameSpan& span, double fromSeconds, double toSeconds, double showEnd,
                             const std::string& rateOption);
 
+// The frames of --from to --to at `fps`, cut where the show ends (a capture
+// stops there); `reason` is emptySpanReason's for it.
+FrameSpan showSpan(const Show& show, double fps, double fromSeconds, double toSeconds, const std::string& rateOption,
+                   std::string& reason);
+
+// A number as options and messages write it ("%g": 12.5, 0.001, 122).
+std::string numberText(double value);
+
 // Runs the show's Timeline through the span and calls `capture` with each
 // frame's number once it is drawn. Stops early when the show ends or
 // `capture` returns false (`failed` then tells which). Returns the number

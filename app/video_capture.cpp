@@ -37,7 +37,8 @@ bool hasEncoder(const std::string& list, const std::string& name)
     return false;
 }
 
-std::string numberText(double value)
+// The frame rate as ffmpeg reads it, to ten digits.
+std::string framerateText(double value)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.10g", value);
@@ -128,7 +129,7 @@ std::vector<std::string> encoderArguments(const std::string& ffmpeg, const std::
         ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pixel_format", "rgb24",
         "-video_size", std::to_string(width) + "x" + std::to_string(height),
-        "-framerate", numberText(fps), "-i", "pipe:0",
+        "-framerate", framerateText(fps), "-i", "pipe:0",
         "-i", wavPath, "-map", "0:v", "-map", "1:a"};
     if (hasEncoder(encoderList, "libx264")) {
         arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18"});
@@ -163,10 +164,9 @@ int runVideo(const CommandLine& commandLine, const EmbeddedData& embedded)
         return 1;
     }
     // The video and its music stop where the show ends.
-    const double showEnd = show.timeline->showLength();
-    const FrameSpan span(commandLine.fps, commandLine.fromSeconds, std::min<double>(commandLine.toSeconds, showEnd));
-    const std::string empty = emptySpanReason(span, commandLine.fromSeconds, commandLine.toSeconds, showEnd,
-                                              "--fps " + numberText(commandLine.fps));
+    std::string empty;
+    const FrameSpan span = showSpan(show, commandLine.fps, commandLine.fromSeconds, commandLine.toSeconds,
+                                    "--fps " + framerateText(commandLine.fps), empty);
     if (!empty.empty()) {
         complain(empty);
         shutdownRenderer();
