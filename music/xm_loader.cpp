@@ -29,37 +29,49 @@ constexpr int32_t MISSING_PATTERN_ROWS = 64;
 
 const char* loadError = "";
 
-// Reads that run past the end leave the missing bytes zero.
+// Reads that run past the end leave the missing bytes zero; `ended` tells
+// that one did, so that a loop of small reads can stop where every further
+// value would be zero.
 struct Reader {
     ModuleStream* stream;
+    bool ended = false;
 
+    void read(void* destination, int32_t count)
+    {
+        if (streamRead(destination, count, stream) < count) ended = true;
+    }
     uint8_t u8()
     {
         uint8_t value = 0;
-        streamRead(&value, 1, stream);
+        read(&value, 1);
         return value;
     }
     uint16_t u16()
     {
         uint8_t bytes[2] = {};
-        streamRead(bytes, 2, stream);
+        read(bytes, 2);
         return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
     }
     uint32_t u32()
     {
         uint8_t bytes[4] = {};
-        streamRead(bytes, 4, stream);
+        read(bytes, 4);
         return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
                static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
     }
-    void bytes(void* destination, int32_t count) { streamRead(destination, count, stream); }
+    void bytes(void* destination, int32_t count) { read(destination, count); }
     int32_t tell() { return streamTell(stream); }
     void seek(int64_t position)
     {
         // Beyond int32 the stream would wrap; past the end it stops at the end.
         streamSeek(stream, static_cast<int32_t>(std::clamp<int64_t>(position, 0, INT32_MAX)), SeekOrigin::FromStart);
+        ended = false;
     }
-    void skip(int32_t count) { streamSeek(stream, count, SeekOrigin::FromCurrent); }
+    void skip(int32_t count)
+    {
+        streamSeek(stream, count, SeekOrigin::FromCurrent);
+        ended = false;
+    }
     int32_t size()
     {
         const int32_t here = tell();
@@ -94,7 +106,10 @@ bool readPatterns(XmModule& module, Reader& in, int32_t patternCount)
         pattern.cells = static_cast<PatternCell*>(std::calloc(static_cast<size_t>(cellCount), sizeof(PatternCell)));
         if (!pattern.cells) return fail("out of memory");
         if (packedSize == 0) continue;
-        for (int32_t i = 0; i < cellCount; ++i) {
+        // Past the file's end every cell would read as zeros, which the
+        // cells already are: a short file that claims 256 patterns of 256
+        // rows of 128 channels is not read a byte at a time to the last.
+        for (int32_t i = 0; i < cellCount && !in.ended; ++i) {
             PatternCell& cell = pattern.cells[i];
             const uint8_t b = in.u8();
             if (b & 0x80) {

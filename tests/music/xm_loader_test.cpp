@@ -350,4 +350,38 @@ TEST(XmLoaderUntrusted, EveryTruncationLoadsOrFailsCleanly)
     }
 }
 
+int readCalls = 0;
+int32_t countedRead(void* buffer, int32_t count, void* handle)
+{
+    ++readCalls;
+    return resourceRead(buffer, count, handle);
+}
+
+TEST(XmLoaderUntrusted, APatternCutByTheFileEndIsNotReadPastIt)
+{
+    // 128 channels of 256 rows, the file ending a few cells in: the cells
+    // read keep their values, the rest stay empty, and the loader stops
+    // reading where the file stops (a byte-wise read of the rest took
+    // 160,000 calls).
+    XmBuilder xm = tinyModule(128, 256, {flatSample(1)});
+    xm.patterns[0].at(0, 0) = cell("C-4", 1);
+    xm.patterns[0].at(0, 3) = cell("E-4", 1);
+    std::vector<uint8_t> bytes = xm.build();
+    bytes.resize(60 + 276 + 9 + 40);
+    installResourceCallbacks();
+    setModuleResource(bytes.data(), static_cast<int32_t>(bytes.size()));
+    setFileCallbacks(resourceOpen, resourceClose, countedRead, resourceSeek, resourceTell);
+    readCalls = 0;
+    XmModule* module = loadModule("cut.xm", nullptr);
+    EXPECT_LT(readCalls, 1000);
+    ASSERT_NE(module, nullptr) << moduleLoadError();
+    const PatternCell* cells = module->patterns[0].cells;
+    EXPECT_EQ(cells[0].note, 49);
+    EXPECT_EQ(cells[3].note, 53);
+    for (int i = 40; i < 256 * 128; ++i) ASSERT_EQ(cells[i].note | cells[i].instrument | cells[i].effect, 0) << i;
+    freeModule(module);
+    installResourceCallbacks();
+    setModuleResource(nullptr, 0);
+}
+
 }  // namespace
