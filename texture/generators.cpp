@@ -7,6 +7,7 @@
 #include "texture/generator.h"
 #include "texture/operators.h"
 #include "texture/pixel.h"
+#include "texture/row_split.h"
 
 namespace {
 
@@ -222,33 +223,37 @@ void runClouds(uint32_t* target, const AnimTrack& track)
         }
     }
 
-    float sum[MAX_TEXTURE_SIZE];
-    for (int32_t y = 0; y < w; ++y) {
-        std::fill_n(sum, w, 0.0f);
-        for (int octave = 0; octave < 6; ++octave) {
-            const Axis& axis = axes[octave];
-            const uint32_t iy = axis.index[y];
-            const float ty = axis.fraction[y];
-            const uint8_t* row0 = lattice + (iy & wrap) * w;
-            const uint8_t* row1 = lattice + ((iy + 1) & wrap) * w;
-            const float weight = static_cast<float>((1 << octave) + 2);
+    // Only the lattice draws on the random sequence: the rows of sums read
+    // the lattice alone, and split over the cores.
+    forRowRuns(w, [&](int32_t first, int32_t end) {
+        float sum[MAX_TEXTURE_SIZE];
+        for (int32_t y = first; y < end; ++y) {
+            std::fill_n(sum, w, 0.0f);
+            for (int octave = 0; octave < 6; ++octave) {
+                const Axis& axis = axes[octave];
+                const uint32_t iy = axis.index[y];
+                const float ty = axis.fraction[y];
+                const uint8_t* row0 = lattice + (iy & wrap) * w;
+                const uint8_t* row1 = lattice + ((iy + 1) & wrap) * w;
+                const float weight = static_cast<float>((1 << octave) + 2);
+                for (int32_t x = 0; x < w; ++x) {
+                    const uint32_t ix = axis.index[x];
+                    const float tx = axis.fraction[x];
+                    const uint32_t x0 = ix & wrap, x1 = (ix + 1) & wrap;
+                    const int32_t top = truncToInt32(static_cast<float>(row0[x0]) * (1.0f - tx) +
+                                                     static_cast<float>(row0[x1]) * tx);
+                    const int32_t bottom = truncToInt32(static_cast<float>(row1[x0]) * (1.0f - tx) +
+                                                        static_cast<float>(row1[x1]) * tx);
+                    const int32_t value = truncToInt32(static_cast<float>(top) * (1.0f - ty) +
+                                                       static_cast<float>(bottom) * ty);
+                    sum[x] = sum[x] + static_cast<float>(value) * weight / 64.0f;
+                }
+            }
             for (int32_t x = 0; x < w; ++x) {
-                const uint32_t ix = axis.index[x];
-                const float tx = axis.fraction[x];
-                const uint32_t x0 = ix & wrap, x1 = (ix + 1) & wrap;
-                const int32_t top = truncToInt32(static_cast<float>(row0[x0]) * (1.0f - tx) +
-                                                 static_cast<float>(row0[x1]) * tx);
-                const int32_t bottom = truncToInt32(static_cast<float>(row1[x0]) * (1.0f - tx) +
-                                                    static_cast<float>(row1[x1]) * tx);
-                const int32_t value = truncToInt32(static_cast<float>(top) * (1.0f - ty) +
-                                                   static_cast<float>(bottom) * ty);
-                sum[x] = sum[x] + static_cast<float>(value) * weight / 64.0f;
+                // Below 0 only when z under 64 extrapolates past a lattice cell.
+                const uint32_t grey = clampByte(truncToInt32(sum[x]));
+                target[y * w + x] = grey * 0x01010101u;
             }
         }
-        for (int32_t x = 0; x < w; ++x) {
-            // Below 0 only when z under 64 extrapolates past a lattice cell.
-            const uint32_t grey = clampByte(truncToInt32(sum[x]));
-            target[y * w + x] = grey * 0x01010101u;
-        }
-    }
+    });
 }

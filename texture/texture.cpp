@@ -35,6 +35,10 @@ void Texture::setSize(int32_t n)
     size = n;
     if (pixels) memFree(pixels);
     pixels = static_cast<uint32_t*>(memAlloc(pixelCount(n) * sizeof(uint32_t)));
+    // Written once here, on the building thread: fresh pages that a step's
+    // row threads first read and then write are faulted in twice, the second
+    // time with a flush on every core.
+    if (pixels) std::memset(pixels, 0, pixelCount(n) * sizeof(uint32_t));
 }
 
 int Texture::copyToWorkspace()

@@ -13,7 +13,9 @@ protected:
 
 // Each row operator gives the same image to the bit whether its rows are
 // done in one run, in uneven runs over the threads, or as the machine splits
-// them; sizes whose rows do not divide evenly included.
+// them; sizes whose rows do not divide evenly included. The clouds' sums
+// split too (their lattice, on the random sequence, does not), and so does
+// a generator's blend into the image.
 TEST_F(RowSplit, EveryRowOperatorGivesTheSameImageHoweverItsRowsAreSplit)
 {
     const Step steps[] = {
@@ -27,6 +29,9 @@ TEST_F(RowSplit, EveryRowOperatorGivesTheSameImageHoweverItsRowsAreSplit)
         Step(TextureOp::Emboss, {}),
         Step(TextureOp::RadialGlow, {255, 200, 120, 100}),
         Step(TextureOp::NormalMap, {30}),
+        Step(TextureOp::Clouds, {64}),
+        Step(TextureOp::Clouds, {10}, static_cast<uint32_t>(BlendMode::Multiply)),  // tiled
+        Step(TextureOp::Clouds, {-300}, static_cast<uint32_t>(BlendMode::Screen)),
     };
     for (int32_t size : {64, 256}) {
         Image source(size);
@@ -37,6 +42,7 @@ TEST_F(RowSplit, EveryRowOperatorGivesTheSameImageHoweverItsRowsAreSplit)
             std::vector<std::vector<uint32_t>> results;
             for (int32_t runs : {1, 7, 0}) {
                 setRowRuns(runs);
+                resetGenerator();  // the same random sequence each time
                 Image image = source;
                 image.run(step);
                 results.push_back(image.pixels);
